@@ -1,0 +1,16 @@
+# Cross toolchain: 32-bit Windows (i686) with MinGW-w64, posix thread model
+# (std::thread and std::mutex need it).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+set(_triple i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${_triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${_triple}-g++-posix)
+set(CMAKE_RC_COMPILER  ${_triple}-windres)
+set(CMAKE_AR           ${_triple}-gcc-ar-posix CACHE FILEPATH "")
+set(CMAKE_RANLIB       ${_triple}-gcc-ranlib-posix CACHE FILEPATH "")
+
+set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

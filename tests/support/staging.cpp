@@ -1,0 +1,208 @@
+#include "tests/support/staging.h"
+
+#include <sddl.h>
+
+#include <cstdio>
+
+namespace ts {
+
+ScratchDir::ScratchDir(const std::string& name) : path_("C:\\orvtest\\" + name) {
+    WipeTree(path_);
+    MakeDirs(path_);
+}
+
+ScratchDir::~ScratchDir() { WipeTree(path_); }
+
+void WipeTree(const std::string& path) {
+    DWORD attr = GetFileAttributesA(path.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES) return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA(path.c_str());
+        return;
+    }
+    if (!(attr & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        WIN32_FIND_DATAA fd;
+        HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                std::string n = fd.cFileName;
+                if (n != "." && n != "..") WipeTree(path + "\\" + n);
+            } while (FindNextFileA(h, &fd));
+            FindClose(h);
+        }
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+void MakeDirs(const std::string& path) {
+    for (size_t i = 3; i <= path.size(); ++i)
+        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+bool WriteTextFile(const std::string& path, const std::string& content) {
+    auto slash = path.find_last_of('\\');
+    if (slash != std::string::npos) MakeDirs(path.substr(0, slash));
+    fw::UniqueFile h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
+    DWORD done = 0;
+    return WriteFile(h.get(), content.data(), static_cast<DWORD>(content.size()), &done, nullptr) &&
+           done == content.size();
+}
+
+std::string ReadTextFile(const std::string& path) {
+    fw::UniqueFile h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!h) return {};
+    std::string out;
+    char buf[4096];
+    DWORD got = 0;
+    while (ReadFile(h.get(), buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
+    return out;
+}
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static void ChangeAttr(const std::string& path, DWORD bit, bool on) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return;
+    a = on ? (a | bit) : (a & ~bit);
+    SetFileAttributesA(path.c_str(), a);
+}
+
+void SetReadOnly(const std::string& path, bool readOnly) { ChangeAttr(path, FILE_ATTRIBUTE_READONLY, readOnly); }
+void SetHidden(const std::string& path, bool hidden) { ChangeAttr(path, FILE_ATTRIBUTE_HIDDEN, hidden); }
+
+bool SetFileTimeLocal(const std::string& path, const SYSTEMTIME& local) {
+    SYSTEMTIME utc;
+    FILETIME ft;
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &ft))
+        return false;
+    fw::UniqueFile h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return h && SetFileTime(h.get(), nullptr, nullptr, &ft);
+}
+
+LockedFile::LockedFile(const std::string& path)
+    : h_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+std::string UnixPath(const std::string& winPath) {
+    using Fn = char*(CDECL*)(LPCWSTR);
+    auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!fn) return {};
+    int n = MultiByteToWideChar(CP_ACP, 0, winPath.c_str(), -1, nullptr, 0);
+    std::wstring w(n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, winPath.c_str(), -1, w.data(), n);
+    char* u = fn(w.c_str());
+    if (!u) return {};
+    std::string out = u;
+    HeapFree(GetProcessHeap(), 0, u);
+    return out;
+}
+
+int RunUnix(const std::string& shellCommand) {
+    // Wine starts a Unix program given by its Unix path.
+    std::string cmd = "Z:\\bin\\sh -c \"" + shellCommand + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, 30000);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return static_cast<int>(code);
+}
+
+ScratchKey::ScratchKey(HKEY root, const std::string& path) : root_(root), path_(path) {
+    DeleteRegTree(root_, path_);
+    HKEY k = nullptr;
+    if (RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) ==
+        ERROR_SUCCESS)
+        RegCloseKey(k);
+}
+
+ScratchKey::~ScratchKey() { DeleteRegTree(root_, path_); }
+
+bool SetRegString(HKEY root, const std::string& key, const std::string& name, const std::string& value) {
+    fw::UniqueKey k;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(), nullptr))
+        return false;
+    return RegSetValueExA(k.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool SetRegDword(HKEY root, const std::string& key, const std::string& name, DWORD value) {
+    fw::UniqueKey k;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, k.put(), nullptr))
+        return false;
+    return RegSetValueExA(k.get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value) == ERROR_SUCCESS;
+}
+
+bool RegKeyExists(HKEY root, const std::string& key) {
+    fw::UniqueKey k;
+    return RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS;
+}
+
+std::string GetRegString(HKEY root, const std::string& key, const std::string& name) {
+    char buf[1024] = {};
+    DWORD size = sizeof buf - 1;
+    if (RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
+                     RRF_NOEXPAND, nullptr, buf, &size) != ERROR_SUCCESS)
+        return {};
+    return buf;
+}
+
+bool DeleteRegTree(HKEY root, const std::string& key) {
+    RestoreKeyAccess(root, key);
+    fw::UniqueKey k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_ALL_ACCESS, k.put()) == ERROR_SUCCESS) {
+        for (;;) {
+            char name[256];
+            DWORD len = sizeof name;
+            if (RegEnumKeyExA(k.get(), 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            if (!DeleteRegTree(root, key + "\\" + name)) break;
+        }
+    }
+    k.reset();
+    return RegDeleteKeyA(root, key.c_str()) == ERROR_SUCCESS;
+}
+
+static bool SetKeySddl(HKEY root, const std::string& key, const char* sddl) {
+    fw::UniqueKey k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, WRITE_DAC | READ_CONTROL, k.put()) != ERROR_SUCCESS)
+        return false;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, nullptr))
+        return false;
+    LONG r = RegSetKeySecurity(k.get(), DACL_SECURITY_INFORMATION, sd);
+    LocalFree(sd);
+    return r == ERROR_SUCCESS;
+}
+
+bool MakeKeyReadOnly(HKEY root, const std::string& key) {
+    // Everyone (WD) may read; the owner keeps the implicit right to change the
+    // rules again, so the key can be restored and removed afterwards.
+    return SetKeySddl(root, key, "D:P(A;;KR;;;WD)(A;;RCWD;;;WD)");
+}
+
+bool RestoreKeyAccess(HKEY root, const std::string& key) {
+    return SetKeySddl(root, key, "D:(A;;KA;;;WD)");
+}
+
+}  // namespace ts

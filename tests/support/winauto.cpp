@@ -1,0 +1,204 @@
+#include "tests/support/winauto.h"
+
+#include <thread>
+
+namespace ts {
+
+std::vector<std::string> Dialog::ButtonTexts() const {
+    std::vector<std::string> out;
+    for (const auto& b : buttons) {
+        std::string t;
+        for (char c : b.text)
+            if (c != '&') t += c;
+        out.push_back(t);
+    }
+    return out;
+}
+
+std::string WindowText(HWND hwnd) {
+    char buf[4096] = {};
+    LRESULT n = SendMessageA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+    return std::string(buf, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+std::string ClassName(HWND hwnd) {
+    char buf[256] = {};
+    GetClassNameA(hwnd, buf, sizeof buf);
+    return buf;
+}
+
+namespace {
+struct EnumData {
+    DWORD pid;
+    const char* cls;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK EnumTop(HWND hwnd, LPARAM lp) {
+    auto* d = reinterpret_cast<EnumData*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == d->pid && IsWindowVisible(hwnd) && (!d->cls || ClassName(hwnd) == d->cls))
+        d->found.push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK EnumChild(HWND hwnd, LPARAM lp) {
+    auto* list = reinterpret_cast<std::vector<Control>*>(lp);
+    Control c;
+    c.hwnd = hwnd;
+    c.cls = ClassName(hwnd);
+    c.text = WindowText(hwnd);
+    c.id = GetDlgCtrlID(hwnd);
+    c.visible = IsWindowVisible(hwnd);
+    c.enabled = IsWindowEnabled(hwnd);
+    GetWindowRect(hwnd, &c.rect);
+    list->push_back(c);
+    return TRUE;
+}
+
+std::string IconName(HWND dlg) {
+    // Message boxes show one of the shared system icons in a static control.
+    struct Known {
+        LPCSTR id;
+        const char* name;
+    } known[] = {{reinterpret_cast<LPCSTR>(IDI_HAND), "error"},
+                 {reinterpret_cast<LPCSTR>(IDI_EXCLAMATION), "warning"},
+                 {reinterpret_cast<LPCSTR>(IDI_ASTERISK), "information"},
+                 {reinterpret_cast<LPCSTR>(IDI_QUESTION), "question"}};
+    for (const auto& c : Children(dlg)) {
+        if (c.cls != "Static") continue;
+        auto icon = reinterpret_cast<HICON>(SendMessageA(c.hwnd, STM_GETICON, 0, 0));
+        if (!icon) continue;
+        for (const auto& k : known)
+            if (LoadIconA(nullptr, k.id) == icon) return k.name;
+    }
+    return {};
+}
+}  // namespace
+
+std::vector<HWND> TopWindows(DWORD pid, const char* cls) {
+    EnumData d{pid ? pid : GetCurrentProcessId(), cls, {}};
+    EnumWindows(EnumTop, reinterpret_cast<LPARAM>(&d));
+    return d.found;
+}
+
+HWND WaitForWindow(DWORD pid, const char* cls, const char* caption, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    do {
+        for (HWND w : TopWindows(pid, cls))
+            if (!caption || WindowText(w) == caption) return w;
+        Sleep(20);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+HWND WaitForDialog(DWORD pid, DWORD timeoutMs) { return WaitForWindow(pid, "#32770", nullptr, timeoutMs); }
+
+std::vector<Control> Children(HWND parent) {
+    std::vector<Control> list;
+    EnumChildWindows(parent, EnumChild, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
+Dialog ReadDialog(HWND dlg) {
+    Dialog d;
+    d.hwnd = dlg;
+    d.caption = WindowText(dlg);
+    for (const auto& c : Children(dlg)) {
+        if (c.cls == "Button") {
+            d.buttons.push_back(c);
+        } else if (c.cls == "Static" && !c.text.empty()) {
+            if (!d.text.empty()) d.text += "\r\n";
+            d.text += c.text;
+        }
+    }
+    d.icon = IconName(dlg);
+    return d;
+}
+
+bool PressButton(HWND dlg, const std::string& text) {
+    Dialog d = ReadDialog(dlg);
+    auto texts = d.ButtonTexts();
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (texts[i] == text) {
+            PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(d.buttons[i].id, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(d.buttons[i].hwnd));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool WaitGone(HWND hwnd, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (IsWindow(hwnd) && IsWindowVisible(hwnd)) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::future<Dialog> AnswerDialogAsync(DWORD pid, std::string button, DWORD timeoutMs) {
+    return std::async(std::launch::async, [pid, button, timeoutMs] {
+        Dialog d;
+        HWND dlg = WaitForDialog(pid, timeoutMs);
+        if (!dlg) return d;
+        // Wait until the dialog has its controls.
+        for (int i = 0; i < 100; ++i) {
+            d = ReadDialog(dlg);
+            if (!d.buttons.empty()) break;
+            Sleep(20);
+        }
+        PressButton(dlg, button);
+        return d;
+    });
+}
+
+ChildProcess::ChildProcess(const std::string& commandLine, const std::string& cwd) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string cmd = commandLine;
+    if (CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       cwd.empty() ? nullptr : cwd.c_str(), &si, &pi)) {
+        process_.reset(pi.hProcess);
+        CloseHandle(pi.hThread);
+        pid_ = pi.dwProcessId;
+        WaitForInputIdle(pi.hProcess, 5000);
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) Kill();
+}
+
+DWORD ChildProcess::Wait(DWORD timeoutMs) {
+    if (!process_) return STILL_ACTIVE;
+    WaitForSingleObject(process_.get(), timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+void ChildProcess::Kill() {
+    if (process_) {
+        TerminateProcess(process_.get(), 999);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+std::string SelfPath() {
+    char buf[MAX_PATH + 1] = {};
+    DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+    return std::string(buf, n);
+}
+
+std::string SelfFolder() {
+    std::string p = SelfPath();
+    return p.substr(0, p.find_last_of('\\') + 1);
+}
+
+std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+
+}  // namespace ts

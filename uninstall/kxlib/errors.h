@@ -1,0 +1,54 @@
+// Error codes and message texts: the built-in table (ErrorText), the message
+// builder (BuildMessage, EnsureEnding), the language text hook, the library's
+// exception EOrvantaError and the raise routine RaiseError.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "framework/sysutils.h"
+#include "uninstall/kxlib/langstr.h"
+
+namespace kx {
+
+// Texts that the library passes as short strings are cut at 255 characters,
+// here and nowhere else.
+constexpr std::size_t kShortMax = 255;
+std::string Short(std::string s);
+
+// Build-time settings of the library, fixed for this program.
+constexpr bool QuietMode = false;
+constexpr bool ShowErrorCode = false;
+constexpr bool HaltOnFatal = true;
+constexpr bool TraceRaisedErrors = false;
+inline constexpr const char* ErrorLogName = "";
+constexpr unsigned ErrorLogWaitMs = 10000;
+
+// The loaded language library's LangStr, or none (then the built-in table
+// serves every text).
+extern LangStrProc LanguageText;
+// The language library's text for Number; empty when none is loaded.
+std::string LangStr(std::uint16_t number);
+
+// The built-in English text of Number, or empty.
+std::string ErrorText(std::uint16_t number);
+// The message text of Code: the language library's while one is loaded,
+// else the built-in one.
+std::string MessageText(std::int32_t code);
+
+std::string EnsureEnding(const std::string& text, const std::string& ending);
+std::string BuildMessage(std::int32_t code, const std::string& context, const std::string& ending,
+                         bool withCode);
+
+// The library's exception: a code and the context text it was raised with.
+class EOrvantaError : public fw::Exception {
+public:
+    EOrvantaError(std::int32_t code, const std::string& context);
+    std::int32_t Code;
+    std::string Context;
+};
+
+// Raises EOrvantaError(Code, Context); the one way library routines fail.
+[[noreturn]] void RaiseError(std::int32_t code, const std::string& context);
+
+}  // namespace kx
