@@ -50,5 +50,16 @@ public:
 
 // Raises EOrvantaError(Code, Context); the one way library routines fail.
 [[noreturn]] void RaiseError(std::int32_t code, const std::string& context);
+// Records the error in the error log, then raises it as RaiseError does.
+[[noreturn]] void RaiseLogged(std::int32_t code, const std::string& context);
+
+// The error log: a stamped entry "Error:", a line end and Text.
+void LogError(const std::string& text);
+// Appends Text to the error log named ErrorLogName (none in this program).
+void WriteErrorLog(const std::string& text, bool stamp);
+// The same for a log of the given name; an empty name writes nothing.  The
+// file is retried while window messages are handled until waitMs have passed.
+void WriteErrorLogFile(const std::string& logName, const std::string& text, bool stamp,
+                       unsigned waitMs = ErrorLogWaitMs);
 
 }  // namespace kx
