@@ -1,0 +1,87 @@
+// The guards that keep the uninstaller from erasing folders that are not the
+// product's, on the real folders and Shell Folders values of the prefix.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include "framework/sysutils.h"
+#include "tests/support/staging.h"
+#include "uninstall/driver/safety.h"
+
+using uninst::FullFolderPath;
+using uninst::ProductFolderRefusal;
+
+namespace {
+
+std::string ShellPath(int csidl) {
+    char buf[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf);
+    return buf;
+}
+
+TEST(ProductFolder, AProductFolderOfItsOwnMayBeErased) {
+    ts::ScratchDir dir("safety_ok");
+    EXPECT_EQ(ProductFolderRefusal(dir.Path()), "");
+    EXPECT_EQ(ProductFolderRefusal(dir.Path() + "\\"), "");
+    EXPECT_EQ(ProductFolderRefusal("C:\\Lumadesk"), "");  // need not exist
+    EXPECT_EQ(ProductFolderRefusal("\\\\server\\share\\Lumadesk"), "");
+    EXPECT_EQ(ProductFolderRefusal(ShellPath(CSIDL_PROGRAM_FILES) + "\\Orvanta\\Lumadesk"), "");
+}
+
+TEST(ProductFolder, RootsAndDisguisedRootsAreRefused) {
+    for (const char* p : {"C:\\", "C:", "C:/", "c:\\.", "C:\\Lumadesk\\..", "C:\\Lumadesk\\..\\",
+                          "\\\\?\\C:\\", "\\\\.\\C:", "D:\\", "\\\\server\\share",
+                          "\\\\server\\share\\", "\\\\server", "\\\\?\\UNC\\server\\share"}) {
+        SCOPED_TRACE(p);
+        EXPECT_NE(ProductFolderRefusal(p), "");
+    }
+}
+
+TEST(ProductFolder, SystemAndUserFoldersAndTheirParentsAreRefused) {
+    std::vector<std::string> folders = {
+        ShellPath(CSIDL_WINDOWS),       ShellPath(CSIDL_SYSTEM),  ShellPath(CSIDL_PROGRAM_FILES),
+        ShellPath(CSIDL_COMMON_APPDATA), ShellPath(CSIDL_PROFILE), ShellPath(CSIDL_PERSONAL),
+        ShellPath(CSIDL_DESKTOPDIRECTORY), ShellPath(CSIDL_STARTMENU), ShellPath(CSIDL_PROGRAMS)};
+    std::string profile = ShellPath(CSIDL_PROFILE);
+    folders.push_back(profile.substr(0, profile.find_last_of('\\')));  // the Users folder
+    for (const auto& f : folders) {
+        SCOPED_TRACE(f);
+        ASSERT_FALSE(f.empty());
+        EXPECT_NE(ProductFolderRefusal(f), "");
+        EXPECT_NE(ProductFolderRefusal(fw::UpperCase(f) + "\\"), "");
+        EXPECT_NE(ProductFolderRefusal(f + "\\Sub\\.."), "");
+    }
+    // A folder that holds the Windows folder (its drive's root aside).
+    EXPECT_NE(ProductFolderRefusal(ShellPath(CSIDL_SYSTEM) + "\\.."), "");
+}
+
+TEST(ProductFolder, ShortNamesAreSeenInTheirLongForm) {
+    std::string pf = ShellPath(CSIDL_PROGRAM_FILES);
+    char shortForm[MAX_PATH] = {};
+    DWORD n = GetShortPathNameA(pf.c_str(), shortForm, sizeof shortForm);
+    ASSERT_GT(n, 0u);
+    EXPECT_TRUE(fw::SameText(FullFolderPath(shortForm), pf)) << shortForm;
+    EXPECT_NE(ProductFolderRefusal(shortForm), "");
+}
+
+TEST(ProductFolder, AFolderNamedInShellFoldersIsRefused) {
+    ts::ScratchDir dir("safety_shell");
+    const char key[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    ASSERT_TRUE(ts::SetRegString(HKEY_CURRENT_USER, key, "OrvantaTestFolder", dir / "Inner"));
+    EXPECT_NE(ProductFolderRefusal(dir.Path()), "");
+    EXPECT_NE(ProductFolderRefusal(dir / "Inner"), "");
+    EXPECT_EQ(ProductFolderRefusal(dir / "Other"), "");
+    fw::UniqueKey k;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, k.put()), ERROR_SUCCESS);
+    RegDeleteValueA(k.get(), "OrvantaTestFolder");
+    EXPECT_EQ(ProductFolderRefusal(dir.Path()), "");
+}
+
+TEST(LanguageName, OnlyPlainNamesMayBecomePartOfALibraryPath) {
+    EXPECT_TRUE(uninst::IsPlainLanguageName("French"));
+    EXPECT_TRUE(uninst::IsPlainLanguageName("fr-FR"));
+    for (const char* bad : {"", "..", "..\\..\\x", "a/b", "C:x", "\\\\server\\x", "fr\\..", "x..y"})
+        EXPECT_FALSE(uninst::IsPlainLanguageName(bad)) << bad;
+}
+
+}  // namespace

@@ -1,0 +1,31 @@
+// The uninstaller's guards against removing what is not the product's:
+// the product folder and the uninstall entry it is about to erase are checked
+// before anything is touched.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace uninst {
+
+// A folder path made full (GetFullPathNameA), in its long form where the
+// folder exists, without a "\\?\" prefix and without a trailing backslash
+// (except for a drive root such as C:\).  Empty when it cannot be made full.
+std::string FullFolderPath(const std::string& path);
+
+// The folders that belong to the system or to the user: the Windows and
+// system folders, Program Files (both), ProgramData, the Users folder, the
+// user's profile and every folder named in the user's Shell Folders key.
+// Full paths as FullFolderPath gives them.
+std::vector<std::string> ProtectedFolders();
+
+// Why Path must not be erased as a product folder, or empty when it may:
+// it is not an absolute local or UNC path, it is a drive root or a share
+// root, or it is or holds one of the protected folders.
+std::string ProductFolderRefusal(const std::string& path);
+
+// A language name that can safely become part of a library path: not empty
+// and free of "\", "/", ":" and "..".
+bool IsPlainLanguageName(const std::string& language);
+
+}  // namespace uninst
