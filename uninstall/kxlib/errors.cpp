@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "uninstall/kxlib/trace.h"
+
 namespace kx {
 
 LangStrProc LanguageText = nullptr;
@@ -110,8 +112,9 @@ std::string EnsureEnding(const std::string& text, const std::string& ending) {
     return text;
 }
 
-std::string BuildMessage(std::int32_t code, const std::string& context, const std::string& ending,
-                         bool withCode) {
+std::string BuildMessage(std::int32_t code, const std::string& fullContext,
+                         const std::string& ending, bool withCode) {
+    const std::string context = Short(fullContext);
     if (code == 0) return context;
     std::string m = MessageText(code);
     if (m.empty()) m = "Error " + std::to_string(code);
@@ -133,11 +136,19 @@ std::string BuildMessage(std::int32_t code, const std::string& context, const st
 }
 
 EOrvantaError::EOrvantaError(std::int32_t code, const std::string& context)
-    : fw::Exception(BuildMessage(code, context, "", ShowErrorCode)), Code(code), Context(context) {}
+    : fw::Exception(BuildMessage(code, context, "", ShowErrorCode)),
+      Code(code),
+      Context(Short(context)) {}
 
 void RaiseError(std::int32_t code, const std::string& context) {
-    // Raised errors are written to the trace only when TraceRaisedErrors is on
-    // (off in this program).
+    if constexpr (TraceRaisedErrors) {
+        // Codes 8, 26, 27 and 46 come from value conversions whose callers
+        // expect them and catch them; they stay out of the trace.
+        if (code != 8 && code != 26 && code != 27 && code != 46) {
+            TraceStamp("EOrvantaError");
+            Trace(BuildMessage(code, context, ".", true));
+        }
+    }
     throw EOrvantaError(code, context);
 }
 

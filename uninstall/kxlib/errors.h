@@ -1,6 +1,8 @@
 // Error codes and message texts: the built-in table (ErrorText), the message
 // builder (BuildMessage, EnsureEnding), the language text hook, the library's
-// exception EOrvantaError and the raise routine RaiseError.
+// exception EOrvantaError; the raise routines (RaiseError, RaiseLogged), the
+// message boxes (CustomMsg, ShowError, ShowInformation, ShowWarning), the
+// fatal stop RaiseFatal and the error log.
 #pragma once
 
 #include <cstdint>
@@ -48,10 +50,36 @@ public:
     std::string Context;
 };
 
+// Contexts are short strings: BuildMessage and EOrvantaError use at most the
+// first 255 characters of the context given.
+
 // Raises EOrvantaError(Code, Context); the one way library routines fail.
 [[noreturn]] void RaiseError(std::int32_t code, const std::string& context);
 // Records the error in the error log, then raises it as RaiseError does.
 [[noreturn]] void RaiseLogged(std::int32_t code, const std::string& context);
+
+// A modal message box owned by the application, with Text, the application's
+// title (cut at 255) as caption and the Windows message-box Style; returns
+// the button pressed (IDOK 1, IDCANCEL 2).
+int CustomMsg(const std::string& text, std::uint16_t style);
+// Error box (stop sign, OK) with the message of Code and Context.
+void ShowError(std::int32_t code, const std::string& context);
+// Information box (OK).
+void ShowInformation(std::int32_t code, const std::string& context);
+// Warning box (exclamation mark), OK or OK and Cancel; true when the user
+// answered OK.
+bool ShowWarning(std::int32_t code, const std::string& context, bool withCancel);
+
+// The exit status of the fatal stop: the Windows Installer's code for a
+// fatal error, so that whatever started the uninstaller sees the failure.
+constexpr unsigned FatalExitCode = 1603;
+
+// The fatal stop: a stamped trace entry, then the error box, then the
+// library's shut-down and the end of the process with FatalExitCode.
+// ExitProcess ends it there: no statement, catch block or static destructor
+// of the caller runs afterwards.  (With HaltOnFatal off it would show a
+// warning and return instead.)
+void RaiseFatal(std::int32_t code, const std::string& context);
 
 // The error log: a stamped entry "Error:", a line end and Text.
 void LogError(const std::string& text);
