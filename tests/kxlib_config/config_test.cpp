@@ -335,13 +335,4 @@ TEST_F(RegistryConfig, GlobalStore) {
     EXPECT_FALSE(kx::Config);
 }
 
-TEST(RootKeyName, NamesTheTwoRoots) {
-    EXPECT_EQ(kx::RootKeyName(*kx::NewRegistry(0)), "HKEY_LOCAL_MACHINE");
-    EXPECT_EQ(kx::RootKeyName(*kx::NewRegistry(1)), "HKEY_CURRENT_USER");
-    EXPECT_EQ(kx::RootKeyName(*kx::NewRegistry(2)), "HKEY_LOCAL_MACHINE");
-    fw::TRegistry other;
-    other.SetRootKey(HKEY_USERS);
-    EXPECT_EQ(kx::RootKeyName(other), "");
-}
-
 }  // namespace

@@ -17,14 +17,6 @@ TEST(LastCharPos, FindsTheLastOccurrenceCountedFromOne) {
     EXPECT_EQ(LastCharPos('\\', "Software\\Orvanta\\"), 17);
 }
 
-TEST(LastCharPos, LooksOnlyAtTheFirst255Characters) {
-    std::string s(255, 'a');
-    s += "\\tail";
-    EXPECT_EQ(LastCharPos('\\', s), 0);
-    s[254] = '\\';
-    EXPECT_EQ(LastCharPos('\\', s), 255);
-}
-
 TEST(SplitText, PiecesBetweenSeparators) {
     List list{"stale"};
     SplitText("x.ocx;y.dll", ';', list);
