@@ -55,6 +55,16 @@ bool TRegistry::OpenKeyReadOnly(const std::string& key) {
     return true;
 }
 
+void TRegistry::CreateKey(const std::string& key) {
+    bool relative = IsRelative(key);
+    std::string s = Stripped(key);
+    UniqueKey k;
+    DWORD disposition = 0;
+    LONG r = RegCreateKeyExA(BaseKey(relative), s.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                             KEY_ALL_ACCESS, nullptr, k.put(), &disposition);
+    if (r != ERROR_SUCCESS) throw ERegistryException("Failed to create key " + key);
+}
+
 bool TRegistry::KeyExists(const std::string& key) {
     HKEY k = nullptr;
     LONG r = RegOpenKeyExA(BaseKey(IsRelative(key)), Stripped(key).c_str(), 0,

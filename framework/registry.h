@@ -35,6 +35,10 @@ public:
     // access for everything after.
     bool OpenKeyReadOnly(const std::string& key);
     void CloseKey();
+    // Creates Key (relative or absolute as for OpenKey) with full access and
+    // closes it again at once; the current key is unchanged.  Raises
+    // ERegistryException naming the key when it cannot be created.
+    void CreateKey(const std::string& key);
 
     bool KeyExists(const std::string& key);     // below the root or current key
     bool ValueExists(const std::string& name);  // in the current key

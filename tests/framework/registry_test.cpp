@@ -93,6 +93,29 @@ TEST_F(RegistryTest, KeyGrantingOnlyReadAccess) {
     EXPECT_TRUE(ts::RestoreKeyAccess(HKEY_CURRENT_USER, key));
 }
 
+TEST_F(RegistryTest, CreateKeyLeavesTheCurrentKeyAndRaisesWhenRefused) {
+    TRegistry r;
+    r.SetRootKey(HKEY_CURRENT_USER);
+    ASSERT_TRUE(r.OpenKey(kBase, false));
+    r.CreateKey("Made\\Deeper");  // below the current key
+    EXPECT_TRUE(ts::RegKeyExists(HKEY_CURRENT_USER, std::string(kBase) + "\\Made\\Deeper"));
+    EXPECT_EQ(r.CurrentPath(), kBase);
+    r.CreateKey(std::string("\\") + kBase + "\\Other");  // below the root
+    EXPECT_TRUE(ts::RegKeyExists(HKEY_CURRENT_USER, std::string(kBase) + "\\Other"));
+
+    // Below a volatile key a lasting key cannot be made.
+    std::string vol = std::string(kBase) + "\\Volatile";
+    {
+        UniqueKey k;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, vol.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, k.put(), nullptr),
+                  ERROR_SUCCESS);
+    }
+    ASSERT_TRUE(r.OpenKey("Volatile", false));
+    EXPECT_THROW(r.CreateKey("Child"), ERegistryException);
+    EXPECT_FALSE(ts::RegKeyExists(HKEY_CURRENT_USER, vol + "\\Child"));
+}
+
 TEST(IniFile, ReadsARealFileAndDefaults) {
     ts::ScratchDir dir("framework_ini");
     std::string file = dir / "Lumadesk.ini";

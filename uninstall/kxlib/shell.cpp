@@ -1,0 +1,77 @@
+#include "uninstall/kxlib/shell.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <vector>
+
+#include "framework/handles.h"
+#include "framework/registry.h"
+#include "framework/sysutils.h"
+#include "uninstall/kxlib/config.h"
+
+namespace kx {
+
+namespace {
+
+std::string LocalAddTrailingBackslash(const std::string& p) {
+    if (p.empty() || p.back() == '\\') return p;
+    return Short(p + "\\");
+}
+
+constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// The text of a buffer up to its terminating zero, cut at 255 and then at Max.
+std::string LocalBufferText(const char* buf, std::size_t max) {
+    std::string s = Short(buf);
+    if (s.size() > max) s.resize(max);
+    return s;
+}
+
+}  // namespace
+
+std::string GetShellFolderDir(const std::string& name) {
+    const std::string n = Short(name);
+    std::unique_ptr<fw::TRegistry> reg = NewRegistry(rsCurrentUser);
+    OpenKeyPath(*reg, kShellFoldersKey, true);
+    std::string folder = LocalAddTrailingBackslash(Short(reg->ReadString(n)));
+    if (folder.empty()) RaiseError(2, Short("GetShellFolderDir " + n));
+    return folder;
+}
+
+void ResolveShortcut(const std::string& linkFile, std::string& target, std::string& arguments,
+                     std::size_t maxTarget, std::size_t maxArguments) {
+    target.clear();
+    arguments.clear();
+    fw::ComPtr<IShellLinkA> link;
+    fw::CheckHr(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 link.put_void()),
+                "ResolveShortcut: shell link object");
+    fw::ComPtr<IPersistFile> file = link.try_query<IPersistFile>(IID_IPersistFile);
+    if (!file) fw::CheckHr(E_NOINTERFACE, "ResolveShortcut: IPersistFile");
+
+    const std::string name = Short(linkFile);
+    std::vector<wchar_t> wide(name.size() + 1, L'\0');
+    if (!name.empty())
+        MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), wide.data(),
+                            static_cast<int>(wide.size()));
+
+    // A file that is missing or not a shortcut leaves the object empty; its
+    // empty path and arguments are the answer, so the results are not examined.
+    file->Load(wide.data(), STGM_READ);
+
+    char buf[256] = {};
+    WIN32_FIND_DATAA found = {};
+    link->GetPath(buf, sizeof buf, &found, SLGP_UNCPRIORITY);
+    buf[sizeof buf - 1] = '\0';
+    target = LocalBufferText(buf, maxTarget);
+
+    char args[256] = {};
+    link->GetArguments(args, sizeof args);
+    args[sizeof args - 1] = '\0';
+    arguments = LocalBufferText(args, maxArguments);
+}
+
+}  // namespace kx
