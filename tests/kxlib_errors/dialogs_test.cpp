@@ -139,6 +139,7 @@ TEST_P(FatalStop, ShowsTheBoxRunsNothingAfterAndExitsWith1603) {
     EXPECT_EQ(d.caption, "Orvanta UnInstall");
     EXPECT_EQ(d.text, "Invalid parameter.");
     EXPECT_EQ(ts::ReadTextFile(dir / "icon.txt"), "error");
+    EXPECT_EQ(d.icon, "error");  // as another process sees it on screen
     EXPECT_EQ(d.ButtonTexts(), kOk);
     // The child set crHourGlass (-11) before the call; the box saw crDefault.
     EXPECT_EQ(ts::ReadTextFile(dir / "cursor.txt"), "0");

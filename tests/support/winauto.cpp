@@ -57,8 +57,62 @@ BOOL CALLBACK EnumChild(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
+// The pixels of an icon drawn on the dialog colour, top-left aligned, as
+// 32-bit BGRA values; w by h.
+std::vector<DWORD> RenderIcon(HICON icon, int w, int h, COLORREF back) {
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    HBRUSH brush = CreateSolidBrush(back);
+    RECT r = {0, 0, w, h};
+    FillRect(mem, &r, brush);
+    DeleteObject(brush);
+    DrawIconEx(mem, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+    GdiFlush();
+    std::vector<DWORD> px(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + w * h);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return px;
+}
+
+// What the screen shows in a rectangle, in the same form.
+std::vector<DWORD> CaptureScreen(const RECT& rc, int w, int h) {
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    GdiFlush();
+    std::vector<DWORD> px(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + w * h);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return px;
+}
+
 std::string IconName(HWND dlg) {
     // Message boxes show one of the shared system icons in a static control.
+    // In this process the icon handle tells which; for another process's box
+    // the handle means nothing here, so the pixels on screen are compared
+    // with each system icon drawn the same way.
     struct Known {
         LPCSTR id;
         const char* name;
@@ -66,12 +120,36 @@ std::string IconName(HWND dlg) {
                  {reinterpret_cast<LPCSTR>(IDI_EXCLAMATION), "warning"},
                  {reinterpret_cast<LPCSTR>(IDI_ASTERISK), "information"},
                  {reinterpret_cast<LPCSTR>(IDI_QUESTION), "question"}};
+    DWORD pid = 0;
+    GetWindowThreadProcessId(dlg, &pid);
+    bool own = pid == GetCurrentProcessId();
     for (const auto& c : Children(dlg)) {
-        if (c.cls != "Static") continue;
+        if (c.cls != "Static" || !c.visible) continue;
         auto icon = reinterpret_cast<HICON>(SendMessageA(c.hwnd, STM_GETICON, 0, 0));
         if (!icon) continue;
-        for (const auto& k : known)
-            if (LoadIconA(nullptr, k.id) == icon) return k.name;
+        if (own) {
+            for (const auto& k : known)
+                if (LoadIconA(nullptr, k.id) == icon) return k.name;
+            continue;
+        }
+        int w = GetSystemMetrics(SM_CXICON), h = GetSystemMetrics(SM_CYICON);
+        if (c.rect.right - c.rect.left < w || c.rect.bottom - c.rect.top < h) continue;
+        SetForegroundWindow(dlg);
+        RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Sleep(100);
+        auto shown = CaptureScreen(c.rect, w, h);
+        COLORREF back = GetSysColor(COLOR_BTNFACE);
+        const char* best = nullptr;
+        size_t bestDiff = shown.size();
+        for (const auto& k : known) {
+            auto drawn = RenderIcon(LoadIconA(nullptr, k.id), w, h, back);
+            size_t diff = 0;
+            for (size_t i = 0; i < shown.size(); ++i)
+                if ((shown[i] & 0xFFFFFF) != (drawn[i] & 0xFFFFFF)) ++diff;
+            if (diff < bestDiff) bestDiff = diff, best = k.name;
+        }
+        // Nearly every pixel must agree.
+        if (best && bestDiff * 20 < shown.size()) return best;
     }
     return {};
 }

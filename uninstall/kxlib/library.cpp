@@ -4,6 +4,7 @@
 
 #include "framework/application.h"
 #include "framework/handles.h"
+#include "uninstall/kxlib/config.h"
 #include "uninstall/kxlib/errors.h"
 #include "uninstall/kxlib/trace.h"
 
@@ -26,8 +27,8 @@ void LibraryStartup() {
 }
 
 void LibraryShutdown() {
-    // 1. The configuration store's objects are freed here, once the store
-    //    exists in the library.
+    // 1. The configuration store, when one exists.
+    FreeConfig();
     // 2. OLE, undone only after a successful initialisation.
     ThreadOle.reset();
     // 3. Tracing ends.
