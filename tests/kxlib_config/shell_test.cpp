@@ -71,25 +71,7 @@ TEST_F(ShellFolders, NonTextValueRaisesTheRegistryError) {
 
 // ---------------------------------------------------------------- shortcuts
 
-std::wstring Wide(const std::string& s) {
-    std::wstring w(s.size(), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(),
-                        static_cast<int>(w.size()));
-    return w;
-}
-
-// Saves a shortcut with the platform's own shell link object.
-HRESULT WriteShortcut(const std::string& file, const std::string& target, const std::string& args) {
-    fw::ComPtr<IShellLinkA> link;
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                  link.put_void());
-    if (FAILED(hr)) return hr;
-    if (FAILED(hr = link->SetPath(target.c_str()))) return hr;
-    if (!args.empty() && FAILED(hr = link->SetArguments(args.c_str()))) return hr;
-    auto persist = link.try_query<IPersistFile>(IID_IPersistFile);
-    if (!persist) return E_NOINTERFACE;
-    return persist->Save(Wide(file).c_str(), TRUE);
-}
+using ts::WriteShortcut;
 
 class Shortcuts : public ::testing::Test {
 protected:

@@ -1,6 +1,8 @@
 #include "tests/support/staging.h"
 
 #include <sddl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <cstdio>
 
@@ -125,6 +127,21 @@ int RunUnix(const std::string& shellCommand) {
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     return static_cast<int>(code);
+}
+
+HRESULT WriteShortcut(const std::string& file, const std::string& target, const std::string& arguments) {
+    fw::ComPtr<IShellLinkA> link;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  link.put_void());
+    if (FAILED(hr)) return hr;
+    if (FAILED(hr = link->SetPath(target.c_str()))) return hr;
+    if (!arguments.empty() && FAILED(hr = link->SetArguments(arguments.c_str()))) return hr;
+    auto persist = link.try_query<IPersistFile>(IID_IPersistFile);
+    if (!persist) return E_NOINTERFACE;
+    int n = MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide.data(), n);
+    return persist->Save(wide.c_str(), TRUE);
 }
 
 ScratchKey::ScratchKey(HKEY root, const std::string& path) : root_(root), path_(path) {

@@ -55,6 +55,11 @@ std::string UnixPath(const std::string& winPath);
 // Runs a Linux command line through /bin/sh, from inside Wine; its exit code.
 int RunUnix(const std::string& shellCommand);
 
+// Saves a shortcut file with the platform's own shell link object (COM must
+// be initialised on the thread); the HRESULT of the first step that failed.
+HRESULT WriteShortcut(const std::string& file, const std::string& target,
+                      const std::string& arguments = "");
+
 // A registry key below a root, removed with its sub-keys on destruction.
 class ScratchKey {
 public:
