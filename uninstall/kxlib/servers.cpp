@@ -4,7 +4,6 @@
 #include <ole2.h>
 
 #include <cstdint>
-#include <vector>
 
 #include "framework/handles.h"
 #include "uninstall/kxlib/errors.h"
