@@ -51,11 +51,18 @@ void UnregisterLoaded(const std::string& fileName, bool reg) {
     if (!CallGuarded([&] { server = CoLoadLibrary(wide.data(), FALSE); })) RaiseError(2, "RegisterOcx");
     if (!IsLoaded(server)) return;
 
-    // The server stays loaded on an early end: after a fault its state is
-    // unknown, and freeing would run its detach code; a missing entry point
-    // keeps it only for the rest of the run.
-    FARPROC registerEntry = GetProcOrFail("DllRegisterServer", server);
-    FARPROC unregisterEntry = GetProcOrFail("DllUnregisterServer", server);
+    // Both entry points are looked up before either is called.  Without one
+    // the server is released again; after a fault it stays loaded, since its
+    // state is unknown and freeing it would run its detach code.
+    FARPROC registerEntry = nullptr;
+    FARPROC unregisterEntry = nullptr;
+    try {
+        registerEntry = GetProcOrFail("DllRegisterServer", server);
+        unregisterEntry = GetProcOrFail("DllUnregisterServer", server);
+    } catch (...) {
+        CoFreeLibrary(server);
+        throw;
+    }
     if (!CallEntry(unregisterEntry)) RaiseError(2, "RegisterOcx");
     if (reg && !CallEntry(registerEntry)) RaiseError(2, "RegisterOcx");
     CoFreeLibrary(server);
