@@ -65,10 +65,12 @@ TEST_F(LanguageTest, EveryBrokenLibraryFailsWithCode12AndItsPath) {
     }
 }
 
-TEST_F(LanguageTest, CrashInLangStrCountsAsNoTextAndKeepsTheLibrary) {
+TEST_F(LanguageTest, CrashInLangStrEndsTheBindingAndKeepsTheLibrary) {
     std::string path = fx::FixturePath("lang_crash", "KxLang.dll");
     HMODULE lib = kx::LoadLanguage(path);
     ASSERT_NE(lib, nullptr);
+    EXPECT_EQ(kx::MessageText(12), "Chargement impossible");
+    EXPECT_EQ(kx::LangStr(4453), "");  // this one faults
     EXPECT_EQ(kx::LangStr(4450), "");
     // The library is called no more: messages come from the built-in table.
     EXPECT_EQ(kx::LanguageText, nullptr);
