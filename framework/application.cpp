@@ -74,7 +74,7 @@ void TApplication::RemoveMessageFilter(int id) {
                    filters_.end());
 }
 
-bool TApplication::HandleMessage(MSG& msg) {
+bool TApplication::DispatchOne(MSG& msg) {
     if (msg.message == WM_QUIT) {
         terminated_ = true;
         return false;
@@ -94,8 +94,20 @@ bool TApplication::HandleMessage(MSG& msg) {
 void TApplication::ProcessMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!HandleMessage(msg)) break;
+        if (!DispatchOne(msg)) break;
     }
+}
+
+void TApplication::HandleMessage() {
+    MSG msg;
+    BOOL r = GetMessageA(&msg, nullptr, 0, 0);
+    if (r == -1) return;
+    if (r == 0) {
+        terminated_ = true;
+        PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
+        return;
+    }
+    DispatchOne(msg);
 }
 
 void TApplication::Run() {
@@ -107,7 +119,7 @@ void TApplication::Run() {
             terminated_ = true;
             break;
         }
-        HandleMessage(msg);
+        DispatchOne(msg);
     }
 }
 

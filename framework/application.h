@@ -1,5 +1,6 @@
-// TApplication (the global Application: title, hidden owner window, message
-// loop, message boxes, the handling of errors escaping event handlers),
+// TApplication (the global Application: title, hidden owner window, the
+// forms it owns and its main form, message loop, message boxes, the handling
+// of errors escaping event handlers),
 // TScreen (the global Screen: the mouse cursor) and ShowMessage.
 #pragma once
 
@@ -12,6 +13,8 @@
 
 namespace fw {
 
+class TCustomForm;
+
 // Cursor values as the framework numbers them.
 enum TCursor : int {
     crDefault = 0,
@@ -23,6 +26,8 @@ enum TCursor : int {
 class TApplication {
 public:
     TApplication() = default;
+    // Frees the forms still alive (DestroyForms).
+    ~TApplication();
     TApplication(const TApplication&) = delete;
     TApplication& operator=(const TApplication&) = delete;
 
@@ -42,8 +47,23 @@ public:
     // windows are disabled while it is open.  Returns the button pressed.
     int MessageBox(const std::string& text, const std::string& caption, UINT style);
 
+    // Creates a form of class T, which Application owns; the first form so
+    // created becomes the main form.  Closing the main form ends Run.
+    // Defined in framework/forms.h.
+    template <typename T>
+    void CreateForm(T*& ref);
+    TCustomForm* MainForm() const { return mainForm_; }
+    // A form created elsewhere that Application frees at the end.
+    void AddForm(TCustomForm* f);
+    void RemoveForm(TCustomForm* f);  // a form freed: forgotten, no longer main
+    int FormCount() const { return static_cast<int>(forms_.size()); }
+    // Frees the forms, last created first (the end of the program).
+    void DestroyForms();
+
     // Handles the messages waiting in the queue, then returns.
     void ProcessMessages();
+    // Waits for one message and handles it (modal loops).
+    void HandleMessage();
     // Runs the message loop until Terminate is called.
     void Run();
     // Ends Run after the message being handled; posts no WM_QUIT, so that a
@@ -78,13 +98,15 @@ public:
     void RemoveMessageFilter(int id);
 
 private:
-    bool HandleMessage(MSG& msg);  // false at WM_QUIT
+    bool DispatchOne(MSG& msg);  // false at WM_QUIT
 
     HWND handle_ = nullptr;
     std::string title_;
     bool terminated_ = false;
     std::vector<std::pair<int, MessageFilter>> filters_;
     int nextFilter_ = 1;
+    std::vector<TCustomForm*> forms_;
+    TCustomForm* mainForm_ = nullptr;
 };
 
 class TScreen {

@@ -2,11 +2,13 @@
 
 #include <utility>
 
+#include "uninstall/kxlib/guard.h"
 #include "uninstall/kxlib/trace.h"
 
 namespace kx {
 
 LangStrProc LanguageText = nullptr;
+bool LanguageFaulted = false;
 
 std::string Short(std::string s) {
     if (s.size() > kShortMax) s.resize(kShortMax);
@@ -14,9 +16,15 @@ std::string Short(std::string s) {
 }
 
 std::string LangStr(std::uint16_t number) {
-    if (!LanguageText) return {};
+    LangStrProc proc = LanguageText;
+    if (!proc) return {};
     unsigned char buf[256] = {};
-    LanguageText(number, buf);
+    // The library is foreign code: a fault inside it ends this call only.
+    if (!CallGuarded([&] { proc(number, buf); })) {
+        LanguageText = nullptr;
+        LanguageFaulted = true;
+        return {};
+    }
     return std::string(reinterpret_cast<const char*>(buf + 1), buf[0]);
 }
 

@@ -29,7 +29,11 @@ constexpr unsigned ErrorLogWaitMs = 10000;
 // The loaded language library's LangStr, or none (then the built-in table
 // serves every text).
 extern LangStrProc LanguageText;
-// The language library's text for Number; empty when none is loaded.
+// Set when a call of LanguageText faulted: the library is then no longer
+// called (LanguageText is cleared) and UnloadLanguage does not free it.
+extern bool LanguageFaulted;
+// The language library's text for Number; empty when none is loaded or when
+// the call faulted.
 std::string LangStr(std::uint16_t number);
 
 // The built-in English text of Number, or empty.

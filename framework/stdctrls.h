@@ -1,0 +1,238 @@
+// TLabel, TButton, TCheckBox, TListBox, TRadioGroup, TCustomPanel and
+// TPanel (windowed controls over the system's STATIC, BUTTON and LISTBOX
+// classes and a panel class of our own) and TMenuItem.
+#pragma once
+
+#include "framework/controls.h"
+
+namespace fw {
+
+// A text: word wrap, alignment, auto size (to the text's extent).
+class TLabel : public TWinControl {
+    FW_CLASS(TLabel)
+public:
+    explicit TLabel(TComponent* owner);
+
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool v);
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool v);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment a);
+    bool ShowAccelChar() const { return showAccelChar_; }
+    void SetShowAccelChar(bool v);
+    // The control the label's accelerator focuses; cleared when it goes.
+    TWinControl* FocusControl() const { return focusControl_; }
+    void SetFocusControl(TWinControl* c);
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void Command(WORD code) override;
+    void AdjustSize() override;
+    void Notification(TComponent* c, TOperation op) override;
+
+private:
+    bool wordWrap_ = false;
+    bool autoSize_ = true;
+    TAlignment alignment_ = taLeftJustify;
+    bool showAccelChar_ = true;
+    TWinControl* focusControl_ = nullptr;
+};
+
+enum TModalResult : int {
+    mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY,
+    mrIgnore = IDIGNORE, mrYes = IDYES, mrNo = IDNO,
+};
+
+// A push button.  Default: Enter on its form presses it; Cancel: Escape
+// does.  A ModalResult other than mrNone closes a modal form with it.
+class TButton : public TWinControl {
+    FW_CLASS(TButton)
+public:
+    explicit TButton(TComponent* owner);
+
+    bool Default() const { return default_; }
+    void SetDefault(bool v);
+    bool Cancel() const { return cancel_; }
+    void SetCancel(bool v) { cancel_ = v; }
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int v) { modalResult_ = v; }
+
+    void Click() override;
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void Command(WORD code) override;
+
+private:
+    bool default_ = false;
+    bool cancel_ = false;
+    int modalResult_ = mrNone;
+};
+
+// A check box; OnClick runs when the user toggles it and when Checked is
+// changed in code (not while the form is read).
+class TCheckBox : public TWinControl {
+    FW_CLASS(TCheckBox)
+public:
+    explicit TCheckBox(TComponent* owner);
+
+    bool Checked() const { return checked_; }
+    void SetChecked(bool v);
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void InitWnd() override;
+    void Command(WORD code) override;
+
+private:
+    bool checked_ = false;
+};
+
+// A list of texts; IntegralHeight lets the window show whole items only.
+class TListBox : public TWinControl {
+    FW_CLASS(TListBox)
+public:
+    explicit TListBox(TComponent* owner);
+
+    TStrings& Items() { return items_; }
+    const TStrings& Items() const { return items_; }
+    void SetItems(const std::vector<std::string>& v) { items_.Assign(v); }
+    bool IntegralHeight() const { return integralHeight_; }
+    void SetIntegralHeight(bool v);
+    int ItemIndex() const;
+    void SetItemIndex(int i);
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void InitWnd() override;
+    void Command(WORD code) override;
+
+private:
+    void FillWindow();
+    TStringList items_;
+    bool integralHeight_ = false;
+    int itemIndex_ = -1;
+};
+
+// A group box of radio buttons, one per entry of Items.
+class TRadioGroup : public TWinControl {
+    FW_CLASS(TRadioGroup)
+public:
+    explicit TRadioGroup(TComponent* owner);
+    ~TRadioGroup() override;
+
+    TStrings& Items() { return items_; }
+    const TStrings& Items() const { return items_; }
+    void SetItems(const std::vector<std::string>& v) { items_.Assign(v); }
+    int ItemIndex() const { return itemIndex_; }
+    void SetItemIndex(int i);
+    int Columns() const { return columns_; }
+    void SetColumns(int c);
+    HWND ButtonHandle(int i) const;  // the entry's radio button window, or null
+
+    void WndProc(TMessage& m) override;
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void InitWnd() override;
+    void BoundsChanged(bool moved, bool sized) override;
+    void FontChanged() override;
+
+private:
+    void MakeButtons();
+    void ArrangeButtons();
+    TStringList items_;
+    std::vector<HWND> buttons_;
+    int itemIndex_ = -1;
+    int columns_ = 1;
+};
+
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+
+// A panel: a container that draws an outer and an inner bevel, a border
+// between them and its caption centred.  Its children are laid out inside.
+class TCustomPanel : public TWinControl {
+    FW_CLASS(TCustomPanel)
+public:
+    explicit TCustomPanel(TComponent* owner);
+
+    TBevelCut BevelInner() const { return bevelInner_; }
+    void SetBevelInner(TBevelCut b);
+    TBevelCut BevelOuter() const { return bevelOuter_; }
+    void SetBevelOuter(TBevelCut b);
+    int BevelWidth() const { return bevelWidth_; }
+    void SetBevelWidth(int w);
+    int BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(int w);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment a);
+
+    void WndProc(TMessage& m) override;
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void AdjustClientRect(RECT& r) const override;
+    virtual void Paint(HDC dc);
+    void TextChanged() override;
+
+private:
+    void Changed();
+    TBevelCut bevelInner_ = bvNone;
+    TBevelCut bevelOuter_ = bvRaised;
+    int bevelWidth_ = 1;
+    int borderWidth_ = 0;
+    TAlignment alignment_ = taCenter;
+};
+
+class TPanel : public TCustomPanel {
+    FW_CLASS(TPanel)
+public:
+    explicit TPanel(TComponent* owner) : TCustomPanel(owner) {}
+};
+
+// A menu entry: caption, hint, keyboard shortcut (the low 16 bits: virtual
+// key and modifier bits), its sub-items.
+using TShortCut = std::uint16_t;
+class TMenuItem : public TComponent {
+    FW_CLASS(TMenuItem)
+public:
+    explicit TMenuItem(TComponent* owner) : TComponent(owner) {}
+    ~TMenuItem() override;
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& c) { caption_ = c; }
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& h) { hint_ = h; }
+    TShortCut ShortCut() const { return shortCut_; }
+    void SetShortCut(TShortCut s) { shortCut_ = s; }
+    bool Checked() const { return checked_; }
+    void SetChecked(bool v) { checked_ = v; }
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool v) { enabled_ = v; }
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v) { visible_ = v; }
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    TMenuItem* Items(int i) const { return items_.at(static_cast<size_t>(i)); }
+    TMenuItem* Parent() const { return parent_; }
+    void Add(TMenuItem* item);
+    void Remove(TMenuItem* item);
+
+    TNotifyEvent OnClick;
+    virtual void Click() { OnClick(this); }
+
+    void SetParentComponent(TComponent* p) override;
+    TComponent* GetParentComponent() const override { return parent_; }
+    bool HasParent() const override { return parent_ != nullptr; }
+    void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) const override;
+
+private:
+    std::string caption_, hint_;
+    TShortCut shortCut_ = 0;
+    bool checked_ = false, enabled_ = true, visible_ = true;
+    TMenuItem* parent_ = nullptr;
+    std::vector<TMenuItem*> items_;
+};
+
+}  // namespace fw
