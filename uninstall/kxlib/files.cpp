@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <cstring>
+
 #include "framework/handles.h"
 #include "framework/sysutils.h"
 #include "uninstall/kxlib/errors.h"
@@ -90,13 +92,12 @@ int CountIn(const std::string& base) {
     int n = 0;
     for (FolderSearch s(base + "*.*"); s.More(); s.Next()) {
         if (s.IsSkippedFolder()) continue;
-        const std::string path = base + s.Name();
         // Too deep to name: one file, so that its folder is never taken for
         // empty and removed around it.
-        if (TooLong(path) || !s.IsDir()) {
+        if (base.size() + std::strlen(s.Name()) > kShortMax || !s.IsDir()) {
             ++n;
         } else if (!s.IsLink()) {
-            n += CountIn(path + '\\');
+            n += CountIn(base + s.Name() + '\\');
         }
     }
     return n;
