@@ -1,0 +1,233 @@
+// Times ListFiles (recursive), CountFiles and RemoveTree on a product-like
+// tree against cmd's "dir /s /b /a-d" and "rd /s /q" and against the least a
+// Win32 walk can do: one FindFirstFileExA search per folder (basic level,
+// large fetch), one DeleteFileA per file, one RemoveDirectoryA per folder.
+//
+//   files_bench.exe [files] [folders] [runs]      (20000 2000 3)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "uninstall/kxlib/files.h"
+
+namespace {
+
+const char kRoot[] = "C:\\orvbench";
+
+double Seconds(const std::function<void()>& f) {
+    LARGE_INTEGER freq, a, b;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&a);
+    f();
+    QueryPerformanceCounter(&b);
+    return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+// Folder k (1..folders) lies in folder (k-1)/10, folder 0 being the tree's
+// root: a tree four or five levels deep.  Each folder but the root holds
+// files/folders files, half of them .chm; every 7th is hidden, every 97th
+// read-only.
+struct Shape {
+    int files, folders;
+};
+
+void Build(const std::string& root, const Shape& shape) {
+    std::vector<std::string> dirs(shape.folders + 1);
+    dirs[0] = root;
+    CreateDirectoryA(root.c_str(), nullptr);
+    char name[32];
+    for (int k = 1; k <= shape.folders; ++k) {
+        std::snprintf(name, sizeof name, "\\d%04d", k);
+        dirs[k] = dirs[(k - 1) / 10] + name;
+        CreateDirectoryA(dirs[k].c_str(), nullptr);
+    }
+    const int per = shape.files / shape.folders;
+    int n = 0;
+    for (int k = 1; k <= shape.folders; ++k) {
+        for (int i = 0; i < per; ++i, ++n) {
+            std::snprintf(name, sizeof name, "\\file%03d.%s", i, i % 2 ? "txt" : "chm");
+            DWORD attr = FILE_ATTRIBUTE_ARCHIVE;
+            if (n % 7 == 3) attr |= FILE_ATTRIBUTE_HIDDEN;
+            if (n % 97 == 5) attr |= FILE_ATTRIBUTE_READONLY;
+            HANDLE h = CreateFileA((dirs[k] + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   attr, nullptr);
+            if (h == INVALID_HANDLE_VALUE) continue;
+            DWORD done;
+            WriteFile(h, "Lumadesk page.\r\n", 16, &done, nullptr);
+            CloseHandle(h);
+        }
+    }
+}
+
+HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAA& fd) {
+    return FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
+                            FIND_FIRST_EX_LARGE_FETCH);
+}
+
+bool IsDots(const char* n) { return n[0] == '.' && (!n[1] || (n[1] == '.' && !n[2])); }
+
+// The least listing walk: every file's full path, one search per folder.
+void LeastList(const std::string& folder, std::vector<std::string>& out) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirst(folder + "\\*", fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    std::vector<std::string> subs;
+    do {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!IsDots(fd.cFileName)) subs.push_back(folder + "\\" + fd.cFileName);
+        } else {
+            out.push_back(folder + "\\" + fd.cFileName);
+        }
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    for (const auto& s : subs) LeastList(s, out);
+}
+
+// The least delete walk; read-only files stay, and so do their folders.
+void LeastDelete(const std::string& folder) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirst(folder + "\\*", fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (IsDots(fd.cFileName)) continue;
+            const std::string path = folder + "\\" + fd.cFileName;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                LeastDelete(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+// Clears read-only attributes and deletes whatever is left (not timed).
+void Wipe(const std::string& folder) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirst(folder + "\\*", fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (IsDots(fd.cFileName)) continue;
+            const std::string path = folder + "\\" + fd.cFileName;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                Wipe(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+int Cmd(const std::string& args) {
+    std::string line = "cmd.exe /c " + args;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return static_cast<int>(code);
+}
+
+struct Timing {
+    const char* name;
+    std::vector<double> runs;
+    double Median() const {
+        std::vector<double> r = runs;
+        std::sort(r.begin(), r.end());
+        return r.empty() ? 0 : r[r.size() / 2];
+    }
+};
+
+void Report(const char* title, const std::vector<Timing>& rows, std::size_t reference) {
+    std::printf("\n%s (seconds per run; ratio of medians to \"%s\")\n", title, rows[reference].name);
+    const double ref = rows[reference].Median();
+    for (const auto& t : rows) {
+        std::printf("  %-34s", t.name);
+        for (double s : t.runs) std::printf(" %8.3f", s);
+        std::printf("   median %8.3f   ratio %5.2f\n", t.Median(), ref > 0 ? t.Median() / ref : 0.0);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Shape shape{argc > 1 ? std::atoi(argv[1]) : 20000, argc > 2 ? std::atoi(argv[2]) : 2000};
+    const int runs = argc > 3 ? std::atoi(argv[3]) : 3;
+    if (shape.folders < 1 || shape.files < shape.folders || runs < 1) {
+        std::fprintf(stderr, "usage: files_bench [files] [folders] [runs]\n");
+        return 2;
+    }
+    CreateDirectoryA(kRoot, nullptr);
+    const std::string tree = std::string(kRoot) + "\\tree";
+    Wipe(tree);
+    std::printf("tree: %d files in %d folders below %s\n", shape.files, shape.folders, tree.c_str());
+    std::fflush(stdout);
+    const double built = Seconds([&] { Build(tree, shape); });
+    std::printf("built in %.1f s\n", built);
+
+    // Listings on one tree; each method in turn, several rounds.
+    Timing leastList{"least walk: list all files", {}};
+    Timing listAll{"ListFiles *.* recursive", {}};
+    Timing listChm{"ListFiles *.chm recursive", {}};
+    Timing count{"CountFiles", {}};
+    Timing dir{"cmd /c dir /s /b /a-d", {}};
+    std::size_t seenLeast = 0, seenAll = 0, seenChm = 0;
+    int counted = 0;
+    for (int r = 0; r < runs; ++r) {
+        std::vector<std::string> a, b, c;
+        leastList.runs.push_back(Seconds([&] { LeastList(tree, a); }));
+        listAll.runs.push_back(Seconds([&] { kx::ListFiles(tree, "*.*", true, b); }));
+        listChm.runs.push_back(Seconds([&] { kx::ListFiles(tree, "*.chm", true, c); }));
+        count.runs.push_back(Seconds([&] { counted = kx::CountFiles(tree); }));
+        dir.runs.push_back(Seconds([&] { Cmd("dir /s /b /a-d \"" + tree + "\" > NUL"); }));
+        seenLeast = a.size();
+        seenAll = b.size();
+        seenChm = c.size();
+        std::printf("listing round %d done\n", r + 1);
+        std::fflush(stdout);
+    }
+    std::printf("files seen: least walk %zu, ListFiles *.* %zu (hidden left out), *.chm %zu, "
+                "CountFiles %d\n",
+                seenLeast, seenAll, seenChm, counted);
+    Report("Listing", {leastList, listAll, listChm, count, dir}, 0);
+    Wipe(tree);
+
+    // Deletions, each on a freshly built identical tree.
+    Timing leastDel{"least walk: delete", {}};
+    Timing remove{"RemoveTree", {}};
+    Timing rd{"cmd /c rd /s /q", {}};
+    for (int r = 0; r < runs; ++r) {
+        Build(tree, shape);
+        leastDel.runs.push_back(Seconds([&] { LeastDelete(tree); }));
+        const int leftLeast = kx::CountFiles(tree);
+        Wipe(tree);
+        Build(tree, shape);
+        remove.runs.push_back(Seconds([&] { kx::RemoveTree(tree); }));
+        const int leftRemove = kx::CountFiles(tree);
+        Wipe(tree);
+        Build(tree, shape);
+        rd.runs.push_back(Seconds([&] { Cmd("rd /s /q \"" + tree + "\""); }));
+        const int leftRd = kx::CountFiles(tree);
+        Wipe(tree);
+        std::printf("delete round %d done (files left: least walk %d, RemoveTree %d, rd %d)\n",
+                    r + 1, leftLeast, leftRemove, leftRd);
+        std::fflush(stdout);
+    }
+    Report("Deleting", {leastDel, remove, rd}, 0);
+    RemoveDirectoryA(kRoot);
+    return 0;
+}

@@ -1,0 +1,215 @@
+#include "uninstall/kxlib/files.h"
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <cstring>
+
+#include "framework/handles.h"
+#include "framework/sysutils.h"
+#include "uninstall/kxlib/errors.h"
+#include "uninstall/kxlib/paths.h"
+
+namespace kx {
+
+namespace {
+
+// The entries of one folder as the file system reports them.  One search
+// with the basic information level (no short names) and large fetches: a
+// walk takes everything it needs (name, attributes) from the search itself
+// and never asks the file system again per entry.
+class FolderSearch {
+public:
+    explicit FolderSearch(const std::string& pattern) {
+        h_.reset(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &fd_, FindExSearchNameMatch,
+                                  nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        // Systems before Windows 7 know neither; they take the plain search.
+        if (!h_ && GetLastError() == ERROR_INVALID_PARAMETER)
+            h_.reset(FindFirstFileExA(pattern.c_str(), FindExInfoStandard, &fd_,
+                                      FindExSearchNameMatch, nullptr, 0));
+        more_ = static_cast<bool>(h_);
+    }
+    bool More() const { return more_; }
+    void Next() { more_ = FindNextFileA(h_.get(), &fd_) != FALSE; }
+
+    const char* Name() const { return fd_.cFileName; }
+    bool IsDir() const { return (fd_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool IsHidden() const { return (fd_.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0; }
+    // A sub-folder whose name begins below "0" (".", "..", "-old",
+    // "(backup)"): never entered, listed, counted or deleted.  The code is
+    // taken as an unsigned byte, so "élan" is an ordinary folder.
+    bool IsSkippedFolder() const {
+        return IsDir() && static_cast<unsigned char>(fd_.cFileName[0]) < '0';
+    }
+    // A junction or symbolic link: what lies behind it is not ours to walk.
+    bool IsLink() const { return (fd_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+
+private:
+    fw::UniqueFind h_;
+    WIN32_FIND_DATAA fd_{};
+    bool more_ = false;
+};
+
+// The folder as the start of its entries' paths, never cut: an entry whose
+// path then exceeds a short string is passed over by the caller.
+std::string EntryBase(const std::string& folder) {
+    return (folder.empty() || folder.back() == '\\') ? folder : folder + '\\';
+}
+
+bool TooLong(const std::string& path) { return path.size() > kShortMax; }
+
+// Deletes a file the search has just reported.  Gone meanwhile counts as
+// deleted; so does a THUMBS.DB that the shell holds open.
+bool DeleteReportedFile(const std::string& path) {
+    if (DeleteFileA(path.c_str())) return true;
+    const DWORD err = GetLastError();
+    if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return true;
+    return fw::UpperCase(FileNameOf(path)) == "THUMBS.DB";
+}
+
+// Removes a folder link itself, never what it points to.  The link is
+// opened as a reparse point and deleted through that handle, and only when
+// the handle proves to hold the reparse point: a system that opens the
+// target instead (Wine, for a Unix symbolic link) would delete the target
+// through a plain RemoveDirectory, so there the link stays.
+void RemoveLink(const std::string& path) {
+    fw::UniqueFile h(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                 nullptr));
+    if (!h) return;
+    std::vector<BYTE> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+    DWORD got = 0;
+    if (!DeviceIoControl(h.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
+                         static_cast<DWORD>(data.size()), &got, nullptr) &&
+        GetLastError() != ERROR_MORE_DATA)
+        return;
+    FILE_DISPOSITION_INFO dispose = {TRUE};
+    SetFileInformationByHandle(h.get(), FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+int CountIn(const std::string& base) {
+    int n = 0;
+    for (FolderSearch s(base + "*.*"); s.More(); s.Next()) {
+        if (s.IsSkippedFolder()) continue;
+        // Too deep to name: one file, so that its folder is never taken for
+        // empty and removed around it.
+        if (base.size() + std::strlen(s.Name()) > kShortMax || !s.IsDir()) {
+            ++n;
+        } else if (!s.IsLink()) {
+            n += CountIn(base + s.Name() + '\\');
+        }
+    }
+    return n;
+}
+
+void RemoveTreeAt(const std::string& path);
+
+// Clears the folder whose entries begin with Base.  The first file that
+// cannot be deleted ends the clearing: raised as error 11 when Raise is set,
+// else the clearing just stops there.
+void ClearIn(const std::string& base, bool raise) {
+    for (FolderSearch s(base + "*.*"); s.More(); s.Next()) {
+        if (s.IsSkippedFolder()) continue;
+        const std::string path = base + s.Name();
+        if (TooLong(path)) continue;  // stays, and so does this folder
+        if (!s.IsDir()) {
+            if (DeleteReportedFile(path)) continue;
+            if (raise) RaiseError(11, path);
+            return;
+        }
+        if (s.IsLink()) {
+            RemoveLink(path);
+        } else {
+            RemoveTreeAt(path);
+        }
+    }
+}
+
+// A sub-folder the search has reported: its contents, then itself.
+void RemoveTreeAt(const std::string& path) {
+    ClearIn(path + '\\', false);
+    RemoveDirectoryA(path.c_str());  // fails while something is left in it
+}
+
+void ListFilesIn(const std::string& base, const std::string& mask, bool recursive,
+                 std::vector<std::string>& list) {
+    // With a mask that takes every name, one search gives both the files and
+    // the sub-folders.
+    const bool everything = mask == "*.*" || mask == "*";
+    std::vector<std::string> subs;
+    auto take = [&](const FolderSearch& s, bool files, bool folders) {
+        const bool dir = s.IsDir();
+        if (s.IsHidden() || (dir && s.IsSkippedFolder())) return;
+        std::string path = base + s.Name();
+        if (TooLong(path)) return;
+        if (!dir && files) list.push_back(std::move(path));
+        if (dir && folders && !s.IsLink()) subs.push_back(std::move(path));
+    };
+    for (FolderSearch s(base + mask); s.More(); s.Next()) take(s, true, everything && recursive);
+    if (!recursive) return;
+    ProcessPendingMessages();
+    if (!everything)
+        for (FolderSearch s(base + "*.*"); s.More(); s.Next()) take(s, false, true);
+    for (const auto& sub : subs) ListFilesIn(sub + '\\', mask, recursive, list);
+}
+
+void ListFoldersIn(const std::string& base, std::vector<std::string>& list, bool recursive) {
+    // A link is not listed either: a caller counts and removes the folders
+    // it is given as they are, which would reach into the link's target.
+    std::vector<std::string> subs;
+    for (FolderSearch s(base + "*.*"); s.More(); s.Next()) {
+        if (!s.IsDir() || s.IsSkippedFolder() || s.IsLink()) continue;
+        std::string path = base + s.Name();
+        if (!TooLong(path)) subs.push_back(std::move(path));
+    }
+    for (auto& sub : subs) {
+        list.push_back(sub);
+        if (recursive) ListFoldersIn(sub + '\\', list, recursive);
+    }
+}
+
+}  // namespace
+
+void RemoveFile(const std::string& path) {
+    const DWORD attr = GetFileAttributesA(path.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (!DeleteReportedFile(path)) RaiseError(11, Short(path));
+}
+
+bool IsFolder(const std::string& path) {
+    const DWORD attr = GetFileAttributesA(path.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int CountFiles(const std::string& folder) {
+    // An empty name would count the current directory.
+    if (folder.empty()) return 0;
+    return CountIn(EntryBase(folder));
+}
+
+void ClearFolder(const std::string& folder) {
+    if (!IsFolder(folder)) return;
+    ClearIn(EntryBase(folder), true);
+}
+
+void RemoveTree(const std::string& folder) {
+    if (!IsFolder(folder)) return;
+    ClearIn(EntryBase(folder), false);
+    // The folder itself goes by its path without the trailing backslash.
+    const std::string path = DropTrailingBackslash(folder);
+    if (IsFolder(path)) RemoveDirectoryA(path.c_str());
+}
+
+void ListFiles(const std::string& folder, const std::string& mask, bool recursive,
+               std::vector<std::string>& list) {
+    if (!IsFolder(folder)) return;
+    ListFilesIn(EntryBase(folder), mask.empty() ? std::string("*.*") : mask, recursive, list);
+}
+
+void ListFolders(const std::string& folder, std::vector<std::string>& list, bool recursive) {
+    if (folder.empty()) return;  // would list the current directory
+    ListFoldersIn(EntryBase(folder), list, recursive);
+}
+
+}  // namespace kx

@@ -1,0 +1,37 @@
+// Path rules of the library: backslashes at either end, the parent of a path,
+// the file system's own spelling, the local and inside tests, the relative
+// form of a path, and the GUI's pending messages for long walks.
+#pragma once
+
+#include <string>
+
+namespace kx {
+
+// Every result is a short string: cut at 255 characters (kx::Short).
+std::string AddTrailingBackslash(const std::string& path);
+std::string DropTrailingBackslash(const std::string& path);
+std::string AddLeadingBackslash(const std::string& path);
+// Keeps a path that begins with two backslashes (a UNC name).
+std::string DropLeadingBackslash(const std::string& path);
+// The parent folder without a trailing backslash; empty for C:\ and \\Server.
+std::string ParentFolder(const std::string& path);
+// The final element: the text after the last backslash or colon.
+std::string FileNameOf(const std::string& path);
+// The file system's own spelling (case, long names) of an existing path; a
+// path it does not know comes back unchanged.
+std::string ExactPath(const std::string& path);
+// Path made absolute against the current directory, with a drive that is
+// mapped to a network share replaced by the share's UNC name.
+std::string UniversalPath(const std::string& path);
+// The path does not resolve to a network (UNC) location.
+bool IsLocalPath(const std::string& path);
+// Path lies inside Base or is Base (ASCII letters compared without case).
+bool PathIsUnder(const std::string& base, const std::string& path);
+// Path relative to Base: a file without leading backslash (Doc\Guide.chm), a
+// folder with one (\Doc).  Raises error 14 with Path when it lies outside a
+// non-empty Base.
+std::string RelativePath(const std::string& path, const std::string& base);
+// Lets the GUI handle the messages waiting in its queue, then returns.
+void ProcessPendingMessages();
+
+}  // namespace kx
