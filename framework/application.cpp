@@ -114,8 +114,9 @@ void TApplication::HandleMessage() {
 
 void TApplication::Run() {
     Initialize();
-    // The main form appears when the loop starts, as the classic Run does.
-    if (mainForm_ && !mainForm_->Visible()) mainForm_->Show();
+    // The main form appears when the loop starts, as the classic Run does,
+    // unless the program already ended (a fatal stop while it was created).
+    if (mainForm_ && !terminated_ && !mainForm_->Visible()) mainForm_->Show();
     MSG msg;
     while (!terminated_) {
         BOOL r = GetMessageA(&msg, nullptr, 0, 0);

@@ -627,7 +627,110 @@ TEST_F(Forms, CheckBoxAndRadioGroupReportClicks) {
     EXPECT_EQ(SendMessageA(lb, LB_GETCOUNT, 0, 0), 3);
 }
 
+TEST_F(Forms, FontsFollowTheParentUnlessTheControlHasItsOwn) {
+    Make();
+    form->Show();
+    auto faceHeight = [](TWinControl* c) {
+        LOGFONTA lf = {};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(c->HandleValue(), WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        return lf.lfHeight;
+    };
+    EXPECT_EQ(faceHeight(form->laMsg1), -11);
+    form->Font().SetSize(12);
+    EXPECT_EQ(form->laMsg1->Font().Size(), 12);  // through the panel
+    EXPECT_TRUE(form->laMsg1->ParentFont());
+    EXPECT_EQ(faceHeight(form->laMsg1), form->Font().Height());
+    EXPECT_EQ(faceHeight(form->btOk), form->Font().Height());
+    EXPECT_EQ(form->laWarning->Font().Height(), -11);  // its own bold font stays
+    EXPECT_EQ(faceHeight(form->laWarning), -11);
+    // Setting a control's font detaches it from the parent's.
+    form->btOk->Font().SetStyle(fsItalic);
+    EXPECT_FALSE(form->btOk->ParentFont());
+    form->Font().SetSize(8);
+    EXPECT_NE(form->btOk->Font().Height(), form->Font().Height());
+}
+
+TEST_F(Forms, ClientSizeAutoSizeIntegralHeightAndResize) {
+    Make();
+    form->Show();
+    int resizes = 0;
+    form->pnMsg->OnResize = TNotifyEvent([&](TObject*) { ++resizes; });
+    form->SetWidth(form->Width() + 20);  // the anchored panel grows with the form
+    EXPECT_EQ(resizes, 1);
+    form->SetClientHeight(200);
+    RECT c;
+    GetClientRect(form->HandleValue(), &c);
+    EXPECT_EQ(c.bottom, 200);
+    EXPECT_EQ(form->ClientHeight(), 200);
+    // An auto-sized label takes its text's extent; a word-wrapping one
+    // keeps its width and grows in height.
+    auto* l = new TLabel(form);
+    l->SetParent(form);
+    l->SetCaption("Auto sized");
+    EXPECT_GT(l->Width(), 20);
+    EXPECT_LT(l->Width(), 150);
+    EXPECT_EQ(l->Height(), 13);
+    int oneLine = l->Height();
+    l->SetWordWrap(true);
+    l->SetWidth(60);
+    l->SetCaption("several words that cannot fit on one short line");
+    EXPECT_EQ(l->Width(), 60);
+    EXPECT_GT(l->Height(), 2 * oneLine);
+    // An integral-height list box shows whole items only.
+    HWND lb = form->lbUserFiles->HandleValue();
+    RECT r;
+    GetClientRect(lb, &r);
+    int item = static_cast<int>(SendMessageA(lb, LB_GETITEMHEIGHT, 0, 0));
+    ASSERT_GT(item, 0);
+    EXPECT_EQ(r.bottom % item, 0) << "client height " << r.bottom << ", item height " << item;
+}
+
+TEST_F(Forms, ReferencesToControlsAreClearedWhenTheControlGoes) {
+    Make();
+    form->laMsg1->SetFocusControl(form->chDeleteUserFiles);
+    form->SetActiveControl(form->btCancel);
+    form->chDeleteUserFiles->Free();
+    EXPECT_EQ(form->laMsg1->FocusControl(), nullptr);
+    EXPECT_EQ(form->chDeleteUserFiles, nullptr);  // the bound field too
+    form->btCancel->Free();
+    EXPECT_EQ(form->ActiveControl(), nullptr);
+    EXPECT_EQ(form->FindComponent("btCancel"), nullptr);
+    EXPECT_EQ(form->ComponentCount(), 13);
+    form->Show();  // still whole
+    EXPECT_TRUE(form->Showing());
+}
+
 // --- timers ---------------------------------------------------------------------------
+
+TEST_F(Forms, TimerReadFromTheResourceRunsItsBoundHandlerOnceEnabled) {
+    Make();
+    Sleep(120);
+    Application.ProcessMessages();
+    EXPECT_EQ(form->ticks, 0);  // Enabled = False in the resource
+    form->tmTick->SetEnabled(true);
+    DWORD start = GetTickCount();
+    while (form->ticks < 2 && GetTickCount() - start < 2000) {
+        Application.ProcessMessages();
+        Sleep(10);
+    }
+    EXPECT_GE(form->ticks, 2);
+}
+
+TEST(Timers, RunWhileDesigning) {
+    Application.Initialize();
+    TThingRoot root(nullptr);
+    root.SetDesigning(true);
+    auto* t = new TTimer(&root);
+    int ticks = 0;
+    t->SetInterval(10);
+    t->SetOnTimer([&](TObject*) { ++ticks; });
+    DWORD start = GetTickCount();
+    while (ticks == 0 && GetTickCount() - start < 1000) {
+        Application.ProcessMessages();
+        Sleep(5);
+    }
+    EXPECT_GT(ticks, 0);
+}
 
 TEST(Timers, RunWhileEnabledAndMayBeFreedInTheirOwnHandler) {
     Application.Initialize();

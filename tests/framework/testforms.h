@@ -61,7 +61,6 @@ public:
     fw::TCloseAction closeAction = fw::caHide;
     bool throwOnOk = false;
     bool closeOnOk = false;
-    bool throwOnCreate = false;
     int ticks = 0;
     int* destroyed = nullptr;  // set by OnDestroy when given
 
