@@ -1,5 +1,7 @@
 #include "framework/application.h"
 
+#include "framework/forms.h"
+
 #include <algorithm>
 
 namespace fw {
@@ -112,6 +114,9 @@ void TApplication::HandleMessage() {
 
 void TApplication::Run() {
     Initialize();
+    // The main form appears when the loop starts, as the classic Run does,
+    // unless the program already ended (a fatal stop while it was created).
+    if (mainForm_ && !terminated_ && !mainForm_->Visible()) mainForm_->Show();
     MSG msg;
     while (!terminated_) {
         BOOL r = GetMessageA(&msg, nullptr, 0, 0);

@@ -152,6 +152,9 @@ TPropInfo& TMetaClass::Declare(TPropInfo p, bool publish) {
 void TMetaClass::Publish(const std::string& name) {
     const TPropInfo* p = parent_ ? parent_->FindDeclared(name) : nullptr;
     if (!p) throw EComponentError(name_ + ": no property " + name + " to publish");
+    // A property this class re-declared stays as declared.
+    for (const TPropInfo* q : published_)
+        if (SameText(q->Name, name)) return;
     published_.push_back(p);
 }
 

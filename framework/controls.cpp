@@ -157,7 +157,7 @@ FW_IMPLEMENT_CLASS(TControl, TComponent, [](TClassBuilder<TControl>& b) {
     b.Integer("Width", &TControl::Width, &TControl::SetWidth);
     b.Integer("Height", &TControl::Height, &TControl::SetHeight);
     b.String("Caption", &TControl::Caption, &TControl::SetCaption);
-    TPropInfo& color = b.Integer("Color", &TControl::Color, &TControl::SetColor);
+    TPropInfo& color = b.Integer("Color", &TControl::Color, &TControl::SetColor, clBtnFace);
     color.IsStored = ColorStored;
     color.ColorValue = true;
     b.Integer("Cursor", &TControl::Cursor, &TControl::SetCursor, crDefault);

@@ -114,10 +114,13 @@ private:
         if (b == pos_) Fail("identifier expected");
         return t_.substr(b, pos_ - b);
     }
-    // Quoted pieces and #nnn codes, joined directly or by '+' across lines.
+    // Quoted pieces and #nnn codes, joined when they touch ('a'#13'b') or
+    // by a '+' (across lines); whitespace alone ends the string, so that the
+    // items of a list stay apart.
     void StringValue(std::string& a, std::wstring& w) {
+        SkipSpace();
         for (;;) {
-            char c = Peek();
+            char c = pos_ < t_.size() ? t_[pos_] : '\0';
             if (c == '\'') {
                 ++pos_;
                 std::string piece;
@@ -140,19 +143,26 @@ private:
                 ++pos_;
                 size_t b = pos_;
                 while (pos_ < t_.size() && std::isdigit(static_cast<unsigned char>(t_[pos_]))) ++pos_;
-                if (b == pos_) Fail("character code expected");
+                if (b == pos_ || pos_ - b > 6) Fail("character code expected");
                 unsigned long code = std::stoul(t_.substr(b, pos_ - b));
                 if (code > 0xFFFF) Fail("character code out of range");
                 a += code < 256 ? static_cast<char>(code) : '?';
                 w += static_cast<wchar_t>(code);
-            } else if (c == '+') {
-                ++pos_;
             } else {
                 return;
             }
-            // A piece must follow a '+'; anything else ends the string.
-            char n = Peek();
-            if (n != '\'' && n != '#' && n != '+') return;
+            char n = pos_ < t_.size() ? t_[pos_] : '\0';
+            if (n == '\'' || n == '#') continue;
+            size_t save = pos_;
+            int saveLine = line_;
+            if (Peek() == '+') {
+                ++pos_;
+                SkipSpace();
+                continue;
+            }
+            pos_ = save;
+            line_ = saveLine;
+            return;
         }
     }
     Value ParseValue() {

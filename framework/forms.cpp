@@ -154,6 +154,13 @@ void TCustomForm::Loaded() {
     TWinControl::Loaded();
 }
 
+void TCustomForm::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) const {
+    TWinControl::GetChildren(proc, root);
+    if (root == this)
+        for (int i = 0; i < ComponentCount(); ++i)
+            if (!Components(i)->HasParent()) proc(Components(i));
+}
+
 void TCustomForm::SetActiveControl(TWinControl* c) {
     activeControl_ = c;
     if (c && Showing() && c->CanFocus()) c->SetFocus();

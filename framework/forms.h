@@ -89,6 +89,9 @@ public:
 
     void WndProc(TMessage& m) override;
     void Loaded() override;
+    // The controls on the form, then (for the root) the owned components
+    // that have no parent: timers, top-level menu items.
+    void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) const override;
 
     template <typename T>
     void BindField(const std::string& name, T*& field) {

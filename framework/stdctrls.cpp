@@ -202,7 +202,9 @@ void TCheckBox::Command(WORD code) {
 
 FW_IMPLEMENT_CLASS(TListBox, TWinControl, [](TClassBuilder<TListBox>& b) {
     PublishCommon(b);
-    b.Publish({"Color"});
+    TPropInfo& color = b.Integer("Color", &TListBox::Color, &TListBox::SetColor, clWindow);
+    color.IsStored = [](const TComponent* c) { return !static_cast<const TListBox*>(c)->ParentColor(); };
+    color.ColorValue = true;
     b.Boolean("IntegralHeight", &TListBox::IntegralHeight, &TListBox::SetIntegralHeight, false);
     b.Strings("Items", [](const TListBox* l) { return l->Items().Items(); }, &TListBox::SetItems);
     PublishLook(b);
