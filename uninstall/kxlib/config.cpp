@@ -4,36 +4,11 @@
 
 #include "framework/sysutils.h"
 #include "uninstall/kxlib/errors.h"
+#include "uninstall/kxlib/paths.h"
 
 namespace kx {
 
 namespace {
-
-// Path rules used here (the same as the library's path helpers).
-std::string LocalAddTrailingBackslash(const std::string& p) {
-    if (p.empty() || p.back() == '\\') return p;
-    return Short(p + "\\");
-}
-std::string LocalDropTrailingBackslash(const std::string& p) {
-    if (!p.empty() && p.back() == '\\') return p.substr(0, p.size() - 1);
-    return p;
-}
-std::string LocalAddLeadingBackslash(const std::string& p) {
-    if (p.empty() || p.front() == '\\') return p;
-    return Short("\\" + p);
-}
-// From the last dot of the final element (after the last backslash or
-// colon), the dot included; empty when that element has no dot.
-std::string LocalExtension(const std::string& p) {
-    std::size_t dot = p.find_last_of(".\\:");
-    if (dot == std::string::npos || p[dot] != '.') return {};
-    return p.substr(dot);
-}
-
-bool IsExistingFile(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 constexpr char kWriteTestValue[] = "__Orvanta__Test__";
 
@@ -44,7 +19,7 @@ std::unique_ptr<TConfig> Config;
 void FreeConfig() { Config.reset(); }
 
 TConfig::TConfig(const std::string& path) : StorePath(Short(path)) {
-    if (IsExistingFile(StorePath) || fw::UpperCase(LocalExtension(StorePath)) == ".INI")
+    if (FileExists(StorePath) || fw::UpperCase(FileExtension(StorePath)) == ".INI")
         Mode = cmIniFile;
     else
         Mode = cmRegistry;
@@ -61,13 +36,13 @@ void TConfig::CloseSection() {
 }
 
 std::string TConfig::SectionPath(bool withRoot) const {
-    const std::string s = LocalDropTrailingBackslash(Section);
+    const std::string s = DropTrailingBackslash(Section);
     if (Mode == cmIniFile) return Short(withRoot ? "[" + s + "]" : s);
-    const std::string b = LocalAddTrailingBackslash(StorePath);
+    const std::string b = AddTrailingBackslash(StorePath);
     std::string path = Short(Root == rsMachineNewUser ? b + "NewUser\\" + s : b + s);
     if (withRoot)
         path = Short((Root == rsCurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE") +
-                     LocalAddLeadingBackslash(path));
+                     AddLeadingBackslash(path));
     return path;
 }
 
@@ -76,10 +51,10 @@ void TConfig::OpenSection(std::uint8_t root, const std::string& section, bool mu
     if (Mode == cmRegistry) {
         Registry = NewRegistry(root);
         Root = root;
-        Section = LocalDropTrailingBackslash(Short(section));
+        Section = DropTrailingBackslash(Short(section));
         OpenKeyPath(*Registry, SectionPath(false), mustExist);
     } else {
-        Section = section.empty() ? "General" : LocalDropTrailingBackslash(Short(section));
+        Section = section.empty() ? "General" : DropTrailingBackslash(Short(section));
         IniFile = std::make_unique<fw::TIniFile>(StorePath);
     }
 }
@@ -96,7 +71,7 @@ std::string TConfig::ReadString(const std::string& name, bool required) {
     }
     value = Short(value);
     if (value.empty() && required)
-        RaiseError(29, Short(LocalAddTrailingBackslash(SectionPath(true)) + n));
+        RaiseError(29, Short(AddTrailingBackslash(SectionPath(true)) + n));
     return value;
 }
 

@@ -114,4 +114,15 @@ std::string RelativePath(const std::string& path, const std::string& base) {
 
 void ProcessPendingMessages() { fw::Application.ProcessMessages(); }
 
+std::string FileExtension(const std::string& path) {
+    std::size_t dot = path.find_last_of(".\\:");
+    if (dot == std::string::npos || path[dot] != '.') return {};
+    return path.substr(dot);
+}
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace kx

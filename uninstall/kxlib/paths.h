@@ -17,6 +17,11 @@ std::string DropLeadingBackslash(const std::string& path);
 std::string ParentFolder(const std::string& path);
 // The final element: the text after the last backslash or colon.
 std::string FileNameOf(const std::string& path);
+// From the last dot of the final element, the dot included; empty when the
+// final element has no dot.
+std::string FileExtension(const std::string& path);
+// A file (not a folder) of that name exists.
+bool FileExists(const std::string& path);
 // The file system's own spelling (case, long names) of an existing path; a
 // path it does not know comes back unchanged.
 std::string ExactPath(const std::string& path);

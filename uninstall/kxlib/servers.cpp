@@ -8,6 +8,7 @@
 #include "framework/handles.h"
 #include "uninstall/kxlib/errors.h"
 #include "uninstall/kxlib/guard.h"
+#include "uninstall/kxlib/paths.h"
 
 namespace kx {
 
@@ -16,11 +17,6 @@ namespace {
 // Module handles of 32 or less count as failed loads (the platform's old
 // error values).
 bool IsLoaded(HMODULE module) { return reinterpret_cast<std::uintptr_t>(module) > 32; }
-
-bool IsFile(const std::string& path) {
-    DWORD attrs = GetFileAttributesA(path.c_str());
-    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 
 std::wstring Widen(const std::string& text) {
     if (text.empty()) return {};
@@ -71,7 +67,7 @@ void UnregisterLoaded(const std::string& fileName, bool reg) {
 }  // namespace
 
 void RegisterOcx(const std::string& fileName, bool reg) {
-    if (fileName.find('\\') != std::string::npos && !IsFile(fileName)) return;
+    if (fileName.find('\\') != std::string::npos && !FileExists(fileName)) return;
     try {
         UnregisterLoaded(fileName, reg);
     } catch (const EOrvantaError&) {
@@ -85,7 +81,7 @@ HMODULE LoadLibraryOrFail(const std::string& fileName) {
     // The folder part is the text up to and including the last backslash or
     // colon.
     bool hasFolder = fileName.find_last_of("\\:") != std::string::npos;
-    if (hasFolder && !IsFile(fileName)) RaiseLogged(4, fileName);
+    if (hasFolder && !FileExists(fileName)) RaiseLogged(4, fileName);
 
     HMODULE module = nullptr;
     if (!CallGuarded([&] { module = LoadLibraryA(fileName.c_str()); })) module = nullptr;

@@ -11,15 +11,11 @@
 #include "framework/registry.h"
 #include "framework/sysutils.h"
 #include "uninstall/kxlib/config.h"
+#include "uninstall/kxlib/paths.h"
 
 namespace kx {
 
 namespace {
-
-std::string LocalAddTrailingBackslash(const std::string& p) {
-    if (p.empty() || p.back() == '\\') return p;
-    return Short(p + "\\");
-}
 
 constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
@@ -36,7 +32,7 @@ std::string GetShellFolderDir(const std::string& name) {
     const std::string n = Short(name);
     std::unique_ptr<fw::TRegistry> reg = NewRegistry(rsCurrentUser);
     OpenKeyPath(*reg, kShellFoldersKey, true);
-    std::string folder = LocalAddTrailingBackslash(Short(reg->ReadString(n)));
+    std::string folder = AddTrailingBackslash(Short(reg->ReadString(n)));
     if (folder.empty()) RaiseError(2, Short("GetShellFolderDir " + n));
     return folder;
 }
