@@ -6,6 +6,7 @@
 #include "framework/handles.h"
 #include "uninstall/kxlib/config.h"
 #include "uninstall/kxlib/errors.h"
+#include "uninstall/kxlib/paths.h"
 #include "uninstall/kxlib/trace.h"
 
 namespace kx {
@@ -21,9 +22,11 @@ std::optional<fw::OleInit> ThreadOle;
 void LibraryStartup() {
     ThreadOle.emplace();
     LanguageText = nullptr;
-    // The path as the system reports it; the path helpers replace it by its
-    // exact spelling on disk when the two agree ignoring letter case.
-    ProgramPath = Short(fw::Application.ExeName());
+    // The program file as the system reports it, in the file system's own
+    // spelling when the two agree but for letter case.
+    std::string reported = Short(fw::Application.ExeName());
+    std::string exact = ExactPath(reported);
+    ProgramPath = fw::SameText(exact, reported) ? exact : reported;
 }
 
 void LibraryShutdown() {
