@@ -195,6 +195,26 @@ Dialog ReadDialog(HWND dlg) {
     return d;
 }
 
+std::vector<std::string> ListBoxItems(HWND listBox) {
+    // Across processes the platform passes list-box texts reliably only in
+    // their wide form.
+    std::vector<std::string> items;
+    LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        LRESULT len = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (len < 0) len = 0;
+        std::wstring w(static_cast<size_t>(len) + 1, L'\0');
+        SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(w.data()));
+        w.resize(wcslen(w.c_str()));
+        int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        std::string a(static_cast<size_t>(n), '\0');
+        WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, a.data(), n, nullptr, nullptr);
+        a.resize(a.empty() ? 0 : a.size() - 1);
+        items.push_back(a);
+    }
+    return items;
+}
+
 bool PressButton(HWND dlg, const std::string& text) {
     Dialog d = ReadDialog(dlg);
     auto texts = d.ButtonTexts();

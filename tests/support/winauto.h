@@ -46,6 +46,8 @@ HWND WaitForDialog(DWORD pid, DWORD timeoutMs = 15000);
 Dialog ReadDialog(HWND dlg);
 // Every descendant window, in window order, depth first.
 std::vector<Control> Children(HWND parent);
+// The items of a list box, read across processes.
+std::vector<std::string> ListBoxItems(HWND listBox);
 // Presses the button whose text, '&' markers removed, equals Text.
 bool PressButton(HWND dlg, const std::string& text);
 // Waits until the window is gone.
