@@ -130,7 +130,7 @@ TEST_F(TranslateFormTest, TheMainWindowGetsTheLibrarysTexts) {
 
     EXPECT_EQ(form->Caption(), "D\xE9sinstallation de Lumadesk");  // whole text, not split
     auto& msg = Get<fw::TLabel>(*form, "laMsg1");
-    EXPECT_EQ(msg.Caption(), "Ce programme supprime Lumadesk de votre ordinateur.");
+    EXPECT_EQ(msg.Caption(), "Ce programme va d\xE9sinstaller");
     EXPECT_EQ(msg.Hint(), "Pr\xE9sentation");
     // A negative tag keeps the caption and still takes the hint.
     auto& files = Get<fw::TLabel>(*form, "laUserFiles");

@@ -436,7 +436,11 @@ void TMainForm::CleanUpFiles() {
             kx::RemoveTree(ProductPath);
             return;
         }
-        for (const auto& file : ProductFiles) kx::RemoveFile(file);
+        // The uninstaller itself cannot be deleted while it runs: it is passed
+        // over instead of ending the stage before the product's other files.
+        const std::string self = FullFolderPath(kx::ProgramPath);
+        for (const auto& file : ProductFiles)
+            if (!fw::SameText(FullFolderPath(file), self)) kx::RemoveFile(file);
         FolderList.clear();
         kx::ListFolders(ProductPath, FolderList, true);
         for (int i = static_cast<int>(FolderList.size()) - 1; i >= 0; --i) {
