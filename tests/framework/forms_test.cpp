@@ -447,6 +447,29 @@ TEST_F(Forms, SizesAreOuterAndTheWindowIsCentredWithTheFontAndBorderIcons) {
     EXPECT_EQ(r.bottom - r.top, 342);
 }
 
+TEST_F(Forms, TheWindowsGetTheMsSansSerifFaceItself) {
+    // Wine has the face only when its font files are in the prefix's Fonts
+    // folder; without them it substitutes another face silently.
+    if (GetFileAttributesA("C:\\windows\\Fonts\\sserife.fon") == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "the prefix has no sserife.fon in C:\\windows\\Fonts";
+    Make();
+    form->Show();
+    HWND h = form->HandleValue();
+    for (TLabel* l : {form->laMsg1, form->laWarning}) {
+        HDC dc = GetDC(h);
+        HGDIOBJ old = SelectObject(dc, l->Font().Handle());
+        char face[LF_FACESIZE] = "sentinel";
+        GetTextFaceA(dc, sizeof face, face);
+        TEXTMETRICA tm = {};
+        GetTextMetricsA(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(h, dc);
+        EXPECT_STREQ(face, "MS Sans Serif") << l->Name();
+        EXPECT_EQ(tm.tmHeight, 13) << l->Name();
+        EXPECT_EQ(tm.tmWeight, l == form->laWarning ? FW_BOLD : FW_NORMAL) << l->Name();
+    }
+}
+
 TEST_F(Forms, EnterAndEscapePressTheDefaultAndCancelButtons) {
     Make();
     form->Show();
@@ -613,7 +636,7 @@ TEST_F(Forms, CheckBoxAndRadioGroupReportClicks) {
     EXPECT_TRUE(form->chDeleteUserFiles->Checked());
     EXPECT_EQ(form->log, std::vector<std::string>{"checked"});
     int clicks = 0;
-    form->rgMode->OnClick = TNotifyEvent([&](TObject*) { ++clicks; });
+    form->rgMode->OnClick = [&](TObject*) { ++clicks; };
     SendMessageA(form->rgMode->ButtonHandle(2), BM_CLICK, 0, 0);
     EXPECT_EQ(form->rgMode->ItemIndex(), 2);
     EXPECT_EQ(clicks, 1);
@@ -654,7 +677,7 @@ TEST_F(Forms, ClientSizeAutoSizeIntegralHeightAndResize) {
     Make();
     form->Show();
     int resizes = 0;
-    form->pnMsg->OnResize = TNotifyEvent([&](TObject*) { ++resizes; });
+    form->pnMsg->OnResize = [&](TObject*) { ++resizes; };
     form->SetWidth(form->Width() + 20);  // the anchored panel grows with the form
     EXPECT_EQ(resizes, 1);
     form->SetClientHeight(200);
