@@ -298,7 +298,9 @@ TRadioGroup::TRadioGroup(TComponent* owner) : TWinControl(owner) {
 }
 
 TRadioGroup::~TRadioGroup() {
-    for (HWND b : buttons_) DestroyWindow(b);
+    // The buttons went already when a parent's window was destroyed first.
+    for (HWND b : buttons_)
+        if (IsWindow(b) && GetParent(b) == handle_) DestroyWindow(b);
 }
 
 void TRadioGroup::CreateParams(TCreateParams& p) {
