@@ -498,6 +498,21 @@ TEST_F(Forms, EnterAndEscapePressTheDefaultAndCancelButtons) {
     EXPECT_TRUE(form->log.empty());
 }
 
+TEST_F(Forms, TabMovesTheFocusThroughTheControlsInTheirOrder) {
+    Make();
+    form->Show();
+    Application.ProcessMessages();
+    // The first control in window order has the focus when the form shows.
+    EXPECT_EQ(GetFocus(), form->btOk->HandleValue());
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    Application.ProcessMessages();
+    EXPECT_EQ(GetFocus(), form->btCancel->HandleValue());
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    Application.ProcessMessages();
+    EXPECT_EQ(GetFocus(), form->lbUserFiles->HandleValue());  // inside the panel
+    EXPECT_TRUE(form->log.size() == 1);  // no button was pressed on the way
+}
+
 TEST_F(Forms, HidingControlsAndChangingHeightsRelaysTheWindow) {
     Make();
     form->Show();
