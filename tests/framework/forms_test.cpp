@@ -498,6 +498,35 @@ TEST_F(Forms, EnterAndEscapePressTheDefaultAndCancelButtons) {
     EXPECT_TRUE(form->log.empty());
 }
 
+TEST_F(Forms, ShowingEnabledAndTheCursorFollowTheWindows) {
+    Make();
+    EXPECT_FALSE(form->Showing());
+    EXPECT_FALSE(form->btOk->Showing());  // visible, on a hidden form
+    form->Show();
+    EXPECT_TRUE(form->btOk->Showing());
+    EXPECT_TRUE(form->laMsg1->Showing());
+    form->pnMsg->Hide();
+    EXPECT_FALSE(form->laMsg1->Showing());  // its panel is hidden
+    EXPECT_TRUE(form->laMsg1->Visible());
+    EXPECT_FALSE(IsWindowVisible(form->laMsg1->HandleValue()));
+    form->btCancel->SetEnabled(false);
+    EXPECT_FALSE(IsWindowEnabled(form->btCancel->HandleValue()));
+    // Escape does nothing while the cancel button is disabled.
+    form->log.clear();
+    PostMessageA(form->btOk->HandleValue(), WM_KEYDOWN, VK_ESCAPE, 0);
+    Application.ProcessMessages();
+    EXPECT_TRUE(form->log.empty());
+    // The screen cursor wins over the control's while it is not crDefault.
+    HWND b = form->btOk->HandleValue();
+    form->btOk->SetCursor(crHourGlass);
+    SendMessageA(b, WM_SETCURSOR, reinterpret_cast<WPARAM>(b), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), TScreen::CursorHandle(crHourGlass));
+    Screen.SetCursor(crAppStart);
+    SendMessageA(b, WM_SETCURSOR, reinterpret_cast<WPARAM>(b), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), TScreen::CursorHandle(crAppStart));
+    Screen.SetCursor(crDefault);
+}
+
 TEST_F(Forms, TabMovesTheFocusThroughTheControlsInTheirOrder) {
     Make();
     form->Show();
