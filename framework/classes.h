@@ -78,7 +78,14 @@ template <typename Sig>
 class TEvent {
 public:
     TEvent() = default;
-    TEvent(std::function<Sig> f) : code_(std::move(f)) {}  // NOLINT: assignment from a lambda
+    TEvent(std::function<Sig> f) : code_(std::move(f)) {}  // NOLINT: set from code
+    // Any callable of the event's signature (a lambda), so that code can
+    // write button->OnClick = [&](TObject*) { ... };
+    template <typename F,
+              typename = std::enable_if_t<!std::is_same_v<std::decay_t<F>, TEvent> &&
+                                          !std::is_same_v<std::decay_t<F>, std::function<Sig>> &&
+                                          std::is_constructible_v<std::function<Sig>, F>>>
+    TEvent(F&& f) : code_(std::forward<F>(f)) {}  // NOLINT: set from code
     template <typename... A>
     void operator()(A&&... a) const { if (code_) code_(std::forward<A>(a)...); }
     explicit operator bool() const { return static_cast<bool>(code_); }

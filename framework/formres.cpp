@@ -463,7 +463,8 @@ private:
             case TPropKind::Event: return p.GetMethod(c).Name;
             case TPropKind::Component: {
                 TComponent* r = p.GetComp(c);
-                return r == root_ || r->Owner() == root_ ? r->Name() : r->Owner()->Name() + "." + r->Name();
+                if (r == root_ || !r->Owner() || r->Owner() == root_) return r->Name();
+                return r->Owner()->Name() + "." + r->Name();
             }
             case TPropKind::Strings: {
                 std::string s = "(";

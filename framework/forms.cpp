@@ -352,7 +352,7 @@ int TCustomForm::ShowModal() {
 }
 
 void TCustomForm::Release() {
-    if (handle_) PostMessageA(handle_, CM_RELEASE, 0, 0);
+    PostMessageA(Handle(), CM_RELEASE, 0, 0);
 }
 
 void TCustomForm::WndProc(TMessage& m) {

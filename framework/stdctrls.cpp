@@ -298,7 +298,9 @@ TRadioGroup::TRadioGroup(TComponent* owner) : TWinControl(owner) {
 }
 
 TRadioGroup::~TRadioGroup() {
-    for (HWND b : buttons_) DestroyWindow(b);
+    // The buttons went already when a parent's window was destroyed first.
+    for (HWND b : buttons_)
+        if (IsWindow(b) && GetParent(b) == handle_) DestroyWindow(b);
 }
 
 void TRadioGroup::CreateParams(TCreateParams& p) {
@@ -306,6 +308,7 @@ void TRadioGroup::CreateParams(TCreateParams& p) {
     p.WinClassName = "BUTTON";
     p.OwnClass = false;
     p.Style |= BS_GROUPBOX | WS_CLIPCHILDREN;
+    p.ExStyle |= WS_EX_CONTROLPARENT;  // Tab reaches the radio buttons
 }
 
 void TRadioGroup::InitWnd() {
@@ -420,6 +423,7 @@ TCustomPanel::TCustomPanel(TComponent* owner) : TWinControl(owner) {
 void TCustomPanel::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
     p.Style |= WS_CLIPCHILDREN;
+    p.ExStyle |= WS_EX_CONTROLPARENT;  // Tab and arrows reach the controls inside
     p.ClassStyle |= CS_HREDRAW | CS_VREDRAW;
 }
 

@@ -447,6 +447,29 @@ TEST_F(Forms, SizesAreOuterAndTheWindowIsCentredWithTheFontAndBorderIcons) {
     EXPECT_EQ(r.bottom - r.top, 342);
 }
 
+TEST_F(Forms, TheWindowsGetTheMsSansSerifFaceItself) {
+    // Wine has the face only when its font files are in the prefix's Fonts
+    // folder; without them it substitutes another face silently.
+    if (GetFileAttributesA("C:\\windows\\Fonts\\sserife.fon") == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "the prefix has no sserife.fon in C:\\windows\\Fonts";
+    Make();
+    form->Show();
+    HWND h = form->HandleValue();
+    for (TLabel* l : {form->laMsg1, form->laWarning}) {
+        HDC dc = GetDC(h);
+        HGDIOBJ old = SelectObject(dc, l->Font().Handle());
+        char face[LF_FACESIZE] = "sentinel";
+        GetTextFaceA(dc, sizeof face, face);
+        TEXTMETRICA tm = {};
+        GetTextMetricsA(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(h, dc);
+        EXPECT_STREQ(face, "MS Sans Serif") << l->Name();
+        EXPECT_EQ(tm.tmHeight, 13) << l->Name();
+        EXPECT_EQ(tm.tmWeight, l == form->laWarning ? FW_BOLD : FW_NORMAL) << l->Name();
+    }
+}
+
 TEST_F(Forms, EnterAndEscapePressTheDefaultAndCancelButtons) {
     Make();
     form->Show();
@@ -473,6 +496,50 @@ TEST_F(Forms, EnterAndEscapePressTheDefaultAndCancelButtons) {
     PostMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
     Application.ProcessMessages();
     EXPECT_TRUE(form->log.empty());
+}
+
+TEST_F(Forms, ShowingEnabledAndTheCursorFollowTheWindows) {
+    Make();
+    EXPECT_FALSE(form->Showing());
+    EXPECT_FALSE(form->btOk->Showing());  // visible, on a hidden form
+    form->Show();
+    EXPECT_TRUE(form->btOk->Showing());
+    EXPECT_TRUE(form->laMsg1->Showing());
+    form->pnMsg->Hide();
+    EXPECT_FALSE(form->laMsg1->Showing());  // its panel is hidden
+    EXPECT_TRUE(form->laMsg1->Visible());
+    EXPECT_FALSE(IsWindowVisible(form->laMsg1->HandleValue()));
+    form->btCancel->SetEnabled(false);
+    EXPECT_FALSE(IsWindowEnabled(form->btCancel->HandleValue()));
+    // Escape does nothing while the cancel button is disabled.
+    form->log.clear();
+    PostMessageA(form->btOk->HandleValue(), WM_KEYDOWN, VK_ESCAPE, 0);
+    Application.ProcessMessages();
+    EXPECT_TRUE(form->log.empty());
+    // The screen cursor wins over the control's while it is not crDefault.
+    HWND b = form->btOk->HandleValue();
+    form->btOk->SetCursor(crHourGlass);
+    SendMessageA(b, WM_SETCURSOR, reinterpret_cast<WPARAM>(b), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), TScreen::CursorHandle(crHourGlass));
+    Screen.SetCursor(crAppStart);
+    SendMessageA(b, WM_SETCURSOR, reinterpret_cast<WPARAM>(b), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), TScreen::CursorHandle(crAppStart));
+    Screen.SetCursor(crDefault);
+}
+
+TEST_F(Forms, TabMovesTheFocusThroughTheControlsInTheirOrder) {
+    Make();
+    form->Show();
+    Application.ProcessMessages();
+    // The first control in window order has the focus when the form shows.
+    EXPECT_EQ(GetFocus(), form->btOk->HandleValue());
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    Application.ProcessMessages();
+    EXPECT_EQ(GetFocus(), form->btCancel->HandleValue());
+    PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    Application.ProcessMessages();
+    EXPECT_EQ(GetFocus(), form->lbUserFiles->HandleValue());  // inside the panel
+    EXPECT_TRUE(form->log.size() == 1);  // no button was pressed on the way
 }
 
 TEST_F(Forms, HidingControlsAndChangingHeightsRelaysTheWindow) {
@@ -613,7 +680,7 @@ TEST_F(Forms, CheckBoxAndRadioGroupReportClicks) {
     EXPECT_TRUE(form->chDeleteUserFiles->Checked());
     EXPECT_EQ(form->log, std::vector<std::string>{"checked"});
     int clicks = 0;
-    form->rgMode->OnClick = TNotifyEvent([&](TObject*) { ++clicks; });
+    form->rgMode->OnClick = [&](TObject*) { ++clicks; };
     SendMessageA(form->rgMode->ButtonHandle(2), BM_CLICK, 0, 0);
     EXPECT_EQ(form->rgMode->ItemIndex(), 2);
     EXPECT_EQ(clicks, 1);
@@ -654,7 +721,7 @@ TEST_F(Forms, ClientSizeAutoSizeIntegralHeightAndResize) {
     Make();
     form->Show();
     int resizes = 0;
-    form->pnMsg->OnResize = TNotifyEvent([&](TObject*) { ++resizes; });
+    form->pnMsg->OnResize = [&](TObject*) { ++resizes; };
     form->SetWidth(form->Width() + 20);  // the anchored panel grows with the form
     EXPECT_EQ(resizes, 1);
     form->SetClientHeight(200);
