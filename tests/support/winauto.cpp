@@ -57,9 +57,9 @@ BOOL CALLBACK EnumChild(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
-// The pixels of an icon drawn on the dialog colour, top-left aligned, as
-// 32-bit BGRA values; w by h.
-std::vector<DWORD> RenderIcon(HICON icon, int w, int h, COLORREF back) {
+// A w by h 32-bit picture drawn by Paint into a memory DC, as BGRA values.
+template <typename F>
+std::vector<DWORD> Picture(int w, int h, F paint) {
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi = {};
@@ -71,11 +71,7 @@ std::vector<DWORD> RenderIcon(HICON icon, int w, int h, COLORREF back) {
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bmp);
-    HBRUSH brush = CreateSolidBrush(back);
-    RECT r = {0, 0, w, h};
-    FillRect(mem, &r, brush);
-    DeleteObject(brush);
-    DrawIconEx(mem, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+    paint(mem, screen);
     GdiFlush();
     std::vector<DWORD> px(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + w * h);
     SelectObject(mem, old);
@@ -85,27 +81,20 @@ std::vector<DWORD> RenderIcon(HICON icon, int w, int h, COLORREF back) {
     return px;
 }
 
-// What the screen shows in a rectangle, in the same form.
+// An icon drawn on the dialog colour, top-left aligned.
+std::vector<DWORD> RenderIcon(HICON icon, int w, int h, COLORREF back) {
+    return Picture(w, h, [&](HDC mem, HDC) {
+        HBRUSH brush = CreateSolidBrush(back);
+        RECT r = {0, 0, w, h};
+        FillRect(mem, &r, brush);
+        DeleteObject(brush);
+        DrawIconEx(mem, 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+    });
+}
+
+// What the screen shows in a rectangle.
 std::vector<DWORD> CaptureScreen(const RECT& rc, int w, int h) {
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-    GdiFlush();
-    std::vector<DWORD> px(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + w * h);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return px;
+    return Picture(w, h, [&](HDC mem, HDC screen) { BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY); });
 }
 
 std::string IconName(HWND dlg) {
