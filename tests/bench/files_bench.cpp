@@ -30,8 +30,8 @@ double Seconds(const std::function<void()>& f) {
 
 // Folder k (1..folders) lies in folder (k-1)/10, folder 0 being the tree's
 // root: a tree four or five levels deep.  Each folder but the root holds
-// files/folders files, half of them .chm; every 7th is hidden, every 97th
-// read-only.
+// files/folders files, half of them .chm; every 7th is hidden, the last one
+// of every 10th folder read-only.
 struct Shape {
     int files, folders;
 };
@@ -50,10 +50,13 @@ void Build(const std::string& root, const Shape& shape) {
     int n = 0;
     for (int k = 1; k <= shape.folders; ++k) {
         for (int i = 0; i < per; ++i, ++n) {
-            std::snprintf(name, sizeof name, "\\file%03d.%s", i, i % 2 ? "txt" : "chm");
             DWORD attr = FILE_ATTRIBUTE_ARCHIVE;
             if (n % 7 == 3) attr |= FILE_ATTRIBUTE_HIDDEN;
-            if (n % 97 == 5) attr |= FILE_ATTRIBUTE_READONLY;
+            // A read-only file is its folder's last entry, so that every
+            // method deletes the same files.
+            if (i == per - 1 && k % 10 == 5) attr |= FILE_ATTRIBUTE_READONLY;
+            std::snprintf(name, sizeof name, "\\%s%03d.%s", attr & FILE_ATTRIBUTE_READONLY ? "zz" : "file", i,
+                          i % 2 ? "txt" : "chm");
             HANDLE h = CreateFileA((dirs[k] + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    attr, nullptr);
             if (h == INVALID_HANDLE_VALUE) continue;
@@ -145,6 +148,7 @@ int Cmd(const std::string& args) {
 struct Timing {
     const char* name;
     std::vector<double> runs;
+    double Min() const { return runs.empty() ? 0 : *std::min_element(runs.begin(), runs.end()); }
     double Median() const {
         std::vector<double> r = runs;
         std::sort(r.begin(), r.end());
@@ -153,12 +157,14 @@ struct Timing {
 };
 
 void Report(const char* title, const std::vector<Timing>& rows, std::size_t reference) {
-    std::printf("\n%s (seconds per run; ratio of medians to \"%s\")\n", title, rows[reference].name);
-    const double ref = rows[reference].Median();
+    std::printf("\n%s (seconds per run; ratios of best and median runs to \"%s\")\n", title,
+                rows[reference].name);
+    const double best = rows[reference].Min(), median = rows[reference].Median();
     for (const auto& t : rows) {
-        std::printf("  %-34s", t.name);
-        for (double s : t.runs) std::printf(" %8.3f", s);
-        std::printf("   median %8.3f   ratio %5.2f\n", t.Median(), ref > 0 ? t.Median() / ref : 0.0);
+        std::printf("  %-30s", t.name);
+        for (double s : t.runs) std::printf(" %7.3f", s);
+        std::printf("   best %7.3f x%5.2f   median %7.3f x%5.2f\n", t.Min(), best > 0 ? t.Min() / best : 0.0,
+                    t.Median(), median > 0 ? t.Median() / median : 0.0);
     }
 }
 

@@ -132,27 +132,47 @@ void RemoveTreeAt(const std::string& path) {
     RemoveDirectoryA(path.c_str());  // fails while something is left in it
 }
 
-void ListFilesIn(const std::string& base, const std::string& mask, bool recursive,
-                 std::vector<std::string>& list) {
-    // With a mask that takes every name, one search gives both the files and
-    // the sub-folders.
-    const bool everything = mask == "*.*" || mask == "*";
-    std::vector<std::string> subs;
-    auto take = [&](const FolderSearch& s, bool files, bool folders) {
-        const bool dir = s.IsDir();
-        if (s.IsHidden() || (dir && s.IsSkippedFolder())) return;
-        std::string path = base + s.Name();
-        if (TooLong(path)) return;
-        if (!dir && files) list.push_back(std::move(path));
-        if (dir && folders && !s.IsLink()) subs.push_back(std::move(path));
-    };
-    for (FolderSearch s(base + mask); s.More(); s.Next()) take(s, true, everything && recursive);
-    if (!recursive) return;
-    ProcessPendingMessages();
-    if (!everything)
-        for (FolderSearch s(base + "*.*"); s.More(); s.Next()) take(s, false, true);
-    for (const auto& sub : subs) ListFilesIn(sub + '\\', mask, recursive, list);
-}
+// One recursive listing: the GUI's pending messages are handled before each
+// folder's sub-folders are walked, but not more often than every 20 ms.  A
+// look at the message queue costs a round trip to the window server (under
+// Wine about as much as searching a folder of ten files), and the window
+// cannot tell 20 ms from less.
+struct Listing {
+    const std::string& mask;
+    bool everything;  // a mask that takes every name
+    bool recursive;
+    std::vector<std::string>& list;
+    DWORD lastPump = 0;
+    bool pumped = false;
+
+    void Pump() {
+        const DWORD now = GetTickCount();
+        if (pumped && now - lastPump < 20) return;
+        ProcessPendingMessages();
+        lastPump = GetTickCount();
+        pumped = true;
+    }
+
+    void Walk(const std::string& base) {
+        std::vector<std::string> subs;
+        auto take = [&](const FolderSearch& s, bool files, bool folders) {
+            const bool dir = s.IsDir();
+            if (s.IsHidden() || (dir && s.IsSkippedFolder())) return;
+            std::string path = base + s.Name();
+            if (TooLong(path)) return;
+            if (!dir && files) list.push_back(std::move(path));
+            if (dir && folders && !s.IsLink()) subs.push_back(std::move(path));
+        };
+        // With a mask that takes every name, one search gives both the files
+        // and the sub-folders.
+        for (FolderSearch s(base + mask); s.More(); s.Next()) take(s, true, everything && recursive);
+        if (!recursive) return;
+        Pump();
+        if (!everything)
+            for (FolderSearch s(base + "*.*"); s.More(); s.Next()) take(s, false, true);
+        for (const auto& sub : subs) Walk(sub + '\\');
+    }
+};
 
 void ListFoldersIn(const std::string& base, std::vector<std::string>& list, bool recursive) {
     // A link is not listed either: a caller counts and removes the folders
@@ -204,7 +224,9 @@ void RemoveTree(const std::string& folder) {
 void ListFiles(const std::string& folder, const std::string& mask, bool recursive,
                std::vector<std::string>& list) {
     if (!IsFolder(folder)) return;
-    ListFilesIn(EntryBase(folder), mask.empty() ? std::string("*.*") : mask, recursive, list);
+    const std::string pattern = mask.empty() ? std::string("*.*") : mask;
+    Listing walk{pattern, pattern == "*.*" || pattern == "*", recursive, list};
+    walk.Walk(EntryBase(folder));
 }
 
 void ListFolders(const std::string& folder, std::vector<std::string>& list, bool recursive) {

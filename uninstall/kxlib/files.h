@@ -31,7 +31,8 @@ void ClearFolder(const std::string& folder);
 void RemoveTree(const std::string& folder);
 // Appends the non-hidden files of Folder matching Mask (empty: "*.*"); with
 // Recursive, then those of each non-hidden sub-folder, handling the GUI's
-// pending messages once per folder.
+// pending messages before walking the sub-folders of each folder (at most
+// every 20 ms).
 void ListFiles(const std::string& folder, const std::string& mask, bool recursive,
                std::vector<std::string>& list);
 // Appends the sub-folders of Folder, hidden ones included; with Recursive each
