@@ -18,12 +18,20 @@ ScratchDir::~ScratchDir() { WipeTree(path_); }
 void WipeTree(const std::string& path) {
     DWORD attr = GetFileAttributesA(path.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES) return;
+    if ((attr & FILE_ATTRIBUTE_DIRECTORY) && (attr & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        // A link (under Wine, a Unix symbolic link): removing it from the
+        // Windows side can delete what it points to, so it goes from the
+        // Linux side, and only the link.
+        std::string linkPath = UnixPath(path);
+        if (!linkPath.empty()) RunUnix("rm -f '" + linkPath + "'");
+        return;
+    }
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
         DeleteFileA(path.c_str());
         return;
     }
-    if (!(attr & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    {
         WIN32_FIND_DATAA fd;
         HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
         if (h != INVALID_HANDLE_VALUE) {
@@ -114,12 +122,20 @@ std::string UnixPath(const std::string& winPath) {
 }
 
 int RunUnix(const std::string& shellCommand) {
-    // Wine starts a Unix program given by its Unix path.
-    std::string cmd = "Z:\\bin\\sh -c \"" + shellCommand + "\"";
+    // Wine starts a Unix program given by its Unix path.  Its standard
+    // handles go to NUL: Wine hands a Unix program the descriptors of the
+    // caller's standard handles and may close them afterwards, and with this
+    // process's own standard output everything it writes later would be lost.
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    fw::UniqueFile nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                                   OPEN_EXISTING, 0, nullptr));
     STARTUPINFOA si = {};
     si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = si.hStdOutput = si.hStdError = nul.get();
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    std::string cmd = "Z:\\bin\\sh -c \"" + shellCommand + "\"";
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         return -1;
     WaitForSingleObject(pi.hProcess, 30000);
     DWORD code = 0;
