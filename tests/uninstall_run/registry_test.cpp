@@ -1,0 +1,1 @@
+#include "tests/uninstall_run/run_fixture.h"
