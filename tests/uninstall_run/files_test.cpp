@@ -146,5 +146,24 @@ TEST_F(FilesTest, LockedFileInAWholeTreeIsLeftSilently) {
     for (const auto& line : Lines(dir / "Common\\Trace.txt")) EXPECT_NE(line.rfind("Error: ", 0), 0u) << line;
 }
 
+// Where installations put it: the running uninstaller cannot be deleted, and
+// must not end the file stage as the first file that fails.  It stays with
+// its folder (and the trace file, new since the installation, counts as the
+// user's).
+TEST_F(FilesTest, KeptUserFilesWithTheUninstallerInsideTheProduct) {
+    StageTree();
+    std::string exe = PlaceUninstaller(product / "Bin");
+    ASSERT_TRUE(StageEntry({{"Trace", "1"}}));
+
+    RunResult run = RunUninstaller(exe, ts::Quote(kEntry));
+    ASSERT_TRUE(run.windowShown);
+    EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
+    EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Bin", "Cache", "Doc", "Hidden", "Samples"}));
+    EXPECT_EQ(Entries(product / "Bin"), (std::vector<std::string>{"Trace.txt", "uninstall.exe"}));
+    EXPECT_EQ(Entries(product / "Doc"), std::vector<std::string>{"Notes.txt"});
+    EXPECT_EQ(Entries(product / "Samples"), std::vector<std::string>{"Mine"});
+    for (const auto& line : Lines(product / "Bin\\Trace.txt")) EXPECT_NE(line.rfind("Error: ", 0), 0u) << line;
+}
+
 }  // namespace
 }  // namespace rt
