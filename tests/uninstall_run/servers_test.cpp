@@ -60,6 +60,23 @@ TEST_F(ServersTest, ProductServersAreUnregisteredAndDeletedOtherEntriesOnlyTrace
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.begin() + 3 + expected.size()), expected);
 }
 
+TEST_F(ServersTest, BareNameBesideAnUninstallerOutsideTheProductIsSkipped) {
+    StageProduct();
+    // One uninstaller for several installations, with a shared server beside it.
+    std::string exe = PlaceUninstaller(dir / "Common");
+    Product common(dir / "Common");
+    common.Fixture("server_rec", "Server.dll");
+    product.Fixture("server_rec", "Bin\\Server.dll");
+    ASSERT_TRUE(StageEntry({{"Unregister", "Server.dll"}}));
+
+    RunResult run = RunUninstaller(exe, ts::Quote(kEntry));
+    ASSERT_TRUE(run.windowShown);
+    EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
+    EXPECT_TRUE(ts::FileExists(common / "Server.dll"));
+    EXPECT_FALSE(ts::FileExists(common / "Server.dll.calls"));
+    EXPECT_FALSE(ts::DirExists(product.Root()));
+}
+
 class UndeletableServerTest : public RunTest {
 protected:
     std::string exe;

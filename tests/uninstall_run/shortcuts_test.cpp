@@ -129,5 +129,29 @@ TEST_F(ShortcutsTest, UninstallerShortcutsGoForThisInstallationOnly) {
     EXPECT_TRUE(ts::FileExists(deskElsewhere));
 }
 
+TEST_F(ShortcutsTest, ShortcutThatCannotBeDeletedIsTracedAndTheNextFolderIsCleaned) {
+    StageProduct();
+    std::string exe = PlaceUninstaller(dir / "Common");
+    ASSERT_TRUE(StageEntry({{"Trace", "1"}}));
+    std::string stuck = Menu("Stuck");
+    std::string readOnly = ProductLink(stuck + "\\Lumadesk.lnk");
+    ASSERT_FALSE(readOnly.empty());
+    ts::SetReadOnly(readOnly);
+    std::string deskLink = ProductLink(desktop + "\\Orvtest Run Stuck.lnk");
+
+    RunResult run = RunUninstaller(exe, ts::Quote(kEntry));
+    ts::SetReadOnly(readOnly, false);
+    ASSERT_TRUE(run.windowShown);
+    EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
+    EXPECT_EQ(Entries(stuck), std::vector<std::string>{"Lumadesk.lnk"});
+    EXPECT_FALSE(ts::FileExists(deskLink));
+    EXPECT_FALSE(ts::UninstallEntryExists(kEntry));
+    std::vector<std::string> lines = Lines(dir / "Common\\Trace.txt");
+    const std::vector<std::string> failed = {"CleanupIconFolder: " + stuck, "Error: File locked : " + readOnly};
+    EXPECT_NE(std::search(lines.begin(), lines.end(), failed.begin(), failed.end()), lines.end())
+        << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines.back(), "Completed");
+}
+
 }  // namespace
 }  // namespace rt
