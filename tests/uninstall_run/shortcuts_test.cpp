@@ -57,6 +57,12 @@ TEST_F(ShortcutsTest, StartMenuFoldersGoWholeOnlyWhenNothingOfAnyoneElseIsLeft) 
     // A registered shell folder that held a product shortcut.
     std::string startUp = ShellFolder("StartUp");
     ASSERT_EQ(startUp.rfind(programs + "\\", 0), 0u) << startUp;
+    ASSERT_TRUE(ts::DirExists(startUp));
+    // Should the run take the folder away, the prefix gets it back.
+    struct Remake {
+        std::string path;
+        ~Remake() { ts::MakeDirs(path); }
+    } remake{startUp};
     std::vector<std::string> startUpBefore = Entries(startUp);
     std::string startLink = ProductLink(startUp + "\\Orvtest Run Start.lnk");
     // A shortcut right in Programs is not examined.
