@@ -464,15 +464,11 @@ void TMainForm::CleanUpFiles() {
             kx::RemoveTree(ProductPath);
             return;
         }
-        // The running program cannot be deleted: were it taken as the first
-        // file that fails, an uninstaller inside the product folder (where
-        // installations put it) would end this stage every time the user
-        // keeps files.  It stays, with the folders that hold it.
+        // The uninstaller itself cannot be deleted while it runs: it is passed
+        // over instead of ending the stage before the product's other files.
         const std::string self = FullFolderPath(kx::ProgramPath);
-        for (const auto& file : ProductFiles) {
-            if (!self.empty() && fw::SameText(FullFolderPath(file), self)) continue;
-            kx::RemoveFile(file);
-        }
+        for (const auto& file : ProductFiles)
+            if (!fw::SameText(FullFolderPath(file), self)) kx::RemoveFile(file);
         FolderList.clear();
         kx::ListFolders(ProductPath, FolderList, true);
         for (int i = static_cast<int>(FolderList.size()) - 1; i >= 0; --i) {
