@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <exception>
+#include <utility>
+#include <vector>
 
 #include "framework/registry.h"
 #include "uninstall/driver/safety.h"
@@ -86,6 +88,29 @@ std::string CurrentFolder() {
         kx::RaiseFatal(0, kx::EnsureEnding(kx::Short(e.what()), "."));
     }
     std::abort();  // not reached: the fatal stop ends the process
+}
+
+// Drops what reached the window while the run was under way: close requests
+// (posted ones and the system command), clicks on its buttons and the
+// user's keys and mouse clicks.  Left in the queue, the outcome message's
+// own loop would deliver them after the run and close the window again.
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+    return TRUE;
+}
+
+void DropQueuedRequests(HWND window) {
+    std::vector<HWND> targets{window};
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&targets));
+    const std::pair<UINT, UINT> ranges[] = {
+        {WM_CLOSE, WM_CLOSE},       {WM_SYSCOMMAND, WM_SYSCOMMAND}, {BM_CLICK, BM_CLICK},
+        {WM_KEYFIRST, WM_KEYLAST},  {WM_MOUSEFIRST, WM_MOUSELAST},
+    };
+    MSG msg;
+    for (HWND target : targets)
+        for (const auto& [first, last] : ranges)
+            while (PeekMessageA(&msg, target, first, last, PM_REMOVE | PM_NOYIELD)) {
+            }
 }
 
 [[noreturn]] void Refuse(const std::string& context) {
@@ -401,6 +426,9 @@ void TMainForm::RunUninstall() {
     // 12 to 14.
     shortcutFolders.clear();
     fw::Screen.SetCursor(fw::crDefault);
+    // Whatever asked to close the window during the run is not answered:
+    // the run closes it, once.
+    DropQueuedRequests(Handle());
     Running = false;
     Close();
     // The error that ended the run reaches the application's error box

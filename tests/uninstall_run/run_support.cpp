@@ -1,0 +1,144 @@
+#include "tests/uninstall_run/run_support.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "framework/sysutils.h"
+
+namespace rt {
+
+std::string ShellFolder(const std::string& name) {
+    std::string v = ts::GetRegString(HKEY_CURRENT_USER, kShellFolders, name);
+    while (!v.empty() && v.back() == '\\') v.pop_back();
+    return v;
+}
+
+void Product::File(const std::string& rel) {
+    ts::WriteStampedFile(*this / rel, ts::InstallStamp(), "installed " + rel);
+}
+
+void Product::UserFile(const std::string& rel) {
+    ts::WriteStampedFile(*this / rel, ts::LaterStamp(), "the user's " + rel);
+}
+
+void Product::Fixture(const std::string& fixtureFolder, const std::string& rel) {
+    ts::CopyFileTo(ts::FixtureFile(fixtureFolder, "Server.dll"), *this / rel);
+    ts::SetFileTimeLocal(*this / rel, ts::InstallStamp());
+}
+
+std::string PlaceUninstaller(const std::string& folder) {
+    std::string exe = folder + "\\uninstall.exe";
+    ts::CopyFileTo(ts::BuiltUninstaller(), exe);
+    ts::SetFileTimeLocal(exe, ts::InstallStamp());
+    return exe;
+}
+
+ShellItems::~ShellItems() {
+    for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
+        SetFileAttributesA(it->c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(it->c_str());
+    }
+    for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) ts::WipeTree(*it);
+}
+
+std::string ShellItems::Folder(const std::string& path) {
+    folders_.push_back(path);
+    ts::MakeDirs(path);
+    return path;
+}
+
+std::string ShellItems::Link(const std::string& file, const std::string& target, const std::string& args) {
+    files_.push_back(file);
+    return SUCCEEDED(ts::WriteShortcut(file, target, args)) ? file : std::string();
+}
+
+std::string ShellItems::Text(const std::string& file, const std::string& content) {
+    files_.push_back(file);
+    ts::WriteTextFile(file, content);
+    return file;
+}
+
+std::vector<std::string> RunResult::EndTexts() const {
+    std::vector<std::string> out;
+    for (const auto& d : endMessages) out.push_back(d.text);
+    return out;
+}
+
+namespace {
+
+// Reads the next message box of the process once it has its text and
+// buttons, answers it with OK and waits until it is gone; false when none
+// appeared within the time.
+bool AnswerNext(ts::Uninstaller& u, DWORD timeoutMs, std::vector<ts::Dialog>& into) {
+    HWND dlg = ts::WaitForDialog(u.Process().Pid(), timeoutMs);
+    if (!dlg) return false;
+    ts::Dialog d;
+    for (int i = 0; i < 250; ++i) {
+        d = ts::ReadDialog(dlg);
+        if (!d.buttons.empty() && !d.text.empty()) break;
+        Sleep(20);
+    }
+    into.push_back(d);
+    ts::PressButton(dlg, "OK");
+    ts::WaitGone(dlg, 10000);
+    return true;
+}
+
+}  // namespace
+
+RunResult RunUninstaller(const std::string& exe, const std::string& argumentText,
+                   const std::function<void(HWND)>& beforeOk,
+                   const std::function<void(ts::Uninstaller&)>& afterOk) {
+    RunResult run;
+    ts::Uninstaller u(exe, argumentText);
+    const DWORD pid = u.Process().Pid();
+    // The start-up: messages (the trace announcement) until the window shows.
+    HWND window = nullptr;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000;) {
+        if (!ts::TopWindows(pid, "#32770").empty()) {
+            AnswerNext(u, 1000, run.startMessages);
+            continue;
+        }
+        window = ts::WaitForWindow(pid, "TMainForm", nullptr, 100);
+        if (window || u.ExitCode(0) != STILL_ACTIVE) break;
+    }
+    run.windowShown = window != nullptr;
+    if (window) {
+        if (beforeOk) beforeOk(window);
+        u.Press("Ok");
+        if (afterOk) afterOk(u);
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 30000;) {
+            if (u.ExitCode(0) != STILL_ACTIVE) break;
+            AnswerNext(u, 200, run.endMessages);
+        }
+    }
+    run.exitCode = u.ExitCode(10000);
+    return run;
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+    std::vector<std::string> out;
+    std::istringstream in(ts::ReadTextFile(path));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> out;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do {
+        std::string n = fd.cFileName;
+        if (n != "." && n != "..") out.push_back(n);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+}  // namespace rt
