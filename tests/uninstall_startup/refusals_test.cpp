@@ -161,13 +161,16 @@ TEST_F(Refusals, ArgumentThatWouldBeCut) {
 
 TEST_F(Refusals, EntryNameWhoseKeyPathWouldBeCut) {
     StageInstallation();
-    // "\Software\...\Uninstall\" is 52 characters: a name of 210 makes a key
-    // path that the 255 rule would cut to a name of 203, another entry.
+    // "\Software\...\Uninstall\" is 53 characters: a name of 206 makes a key
+    // path of 259, which the 255 rule would cut to a name of 202, another
+    // entry.  (The key path stays below MAX_PATH, so that the platform itself
+    // could open it.)
     const std::string prefix = "\\" + std::string(ts::kUninstallRoot) + "\\";
     // Words, so that the message box can wrap the name and stay on the screen.
     std::string longName = entry;
-    while (longName.size() < 210) longName += " Lumadesk";
-    longName.resize(210);
+    while (longName.size() < 206) longName += " Lumadesk";
+    longName.resize(206);
+    if (longName.back() == ' ') longName.back() = 'x';
     const std::string cutName = longName.substr(0, 255 - prefix.size());
     struct Cleanup {
         std::string a, b;
