@@ -144,8 +144,32 @@ TEST_F(Window, WithoutHelpFilesNothingCountsAsTheUsers) {
 }
 
 TEST_F(Window, NetworkFolderNamesTheFolderInThe190PixelShape) {
-    const std::string share = "\\\\orvserver\\lumashare\\Lumadesk";
+    // A real share: \\<server>\lumashare is a scratch folder, seen through
+    // the prefix's dosdevices\unc.  It holds help files and user files, which
+    // a network folder is never searched for.
+    const std::string server = "orve2e" + std::to_string(GetCurrentProcessId());
+    // C:\ is <prefix>/dosdevices/c:/ or <prefix>/drive_c/.
+    std::string drive = ts::UnixPath("C:\\");
+    ASSERT_FALSE(drive.empty());
+    while (!drive.empty() && drive.back() == '/') drive.pop_back();
+    std::string prefix = drive.substr(0, drive.find_last_of('/'));
+    if (prefix.size() > 11 && prefix.compare(prefix.size() - 11, 11, "/dosdevices") == 0)
+        prefix.resize(prefix.size() - 11);
+    const std::string unc = prefix + "/dosdevices/unc";
+    const std::string shared = dir / "Server";
+    ts::MakeDirs(shared + "\\lumashare");
+    const std::string share = "\\\\" + server + "\\lumashare\\Lumadesk";
+    struct Unlink {
+        std::string link;
+        ~Unlink() { ts::RunUnix("rm -f '" + link + "'"); }
+    } unlink{unc + "/" + server};
+    ts::RunUnix("mkdir -p '" + unc + "' && ln -sfn '" + ts::UnixPath(shared) + "' '" + unlink.link + "'");
+    for (int i = 0; i < 100 && !ts::DirExists("\\\\" + server + "\\lumashare"); ++i) Sleep(50);
+    ASSERT_TRUE(ts::WriteStampedFile(share + "\\Guide.chm", ts::InstallStamp()));
+    ASSERT_TRUE(ts::WriteStampedFile(share + "\\Doc\\Mine.txt", ts::LaterStamp()));
+    ASSERT_TRUE(ts::FileExists(shared + "\\lumashare\\Lumadesk\\Doc\\Mine.txt")) << "the share is not staged";
     StageEntry({{"Path", share}, {"DisplayName", "Orvanta Lumadesk"}});
+    auto files = e2e::TreeSnapshot(shared);
 
     auto u = Start(ts::Quote(entry));
     HWND w = u.Window();
@@ -159,6 +183,25 @@ TEST_F(Window, NetworkFolderNamesTheFolderInThe190PixelShape) {
     EXPECT_TRUE(v.listItems.empty());
     EXPECT_FALSE(v.checkVisible);
     EXPECT_TRUE(v.checked);
+    for (const auto& r : v.buttonRects) EXPECT_TRUE(Inside(r, v.client));
+    ASSERT_TRUE(u.Press("Cancel"));
+    EXPECT_EQ(e2e::AwaitOutcome(u).exitCode, 1602u);
+    EXPECT_EQ(e2e::TreeSnapshot(shared), files);
+}
+
+TEST_F(Window, EmptyPathNamesNoFolderNotEvenTheProgramsOwn) {
+    // The uninstaller runs in its own folder; an empty Path must not make
+    // that folder's files the product's.
+    ASSERT_TRUE(ts::WriteStampedFile(dir / "Prog\\Help.chm", ts::InstallStamp()));
+    ASSERT_TRUE(ts::WriteStampedFile(dir / "Prog\\Mine.txt", ts::LaterStamp()));
+    StageEntry({{"Path", ""}, {"DisplayName", "Orvanta Lumadesk"}});
+    auto u = Start(ts::Quote(entry));
+    HWND w = u.Window();
+    ASSERT_TRUE(w);
+    auto v = e2e::ReadWindow(w);
+    EXPECT_EQ(v.size.cy, 190);
+    EXPECT_TRUE(v.listItems.empty());
+    EXPECT_EQ(v.labels, (std::vector<std::string>{kProductLine, kEraseWarning}));
     ASSERT_TRUE(u.Press("Cancel"));
     EXPECT_EQ(e2e::AwaitOutcome(u).exitCode, 1602u);
 }
