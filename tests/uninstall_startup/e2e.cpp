@@ -108,6 +108,19 @@ WindowView ReadWindow(HWND w) {
     return v;
 }
 
+WindowView ClickCheckBox(HWND w) {
+    WindowView v = ReadWindow(w);
+    const bool was = v.checked;
+    PostMessageA(v.checkBox, BM_CLICK, 0, 0);
+    for (int i = 0; i < 250 && v.checked == was; ++i) {
+        Sleep(20);
+        v = ReadWindow(w);
+    }
+    // The warning follows in the same click handler; let it paint.
+    Sleep(50);
+    return ReadWindow(w);
+}
+
 Shown WaitForFirst(ts::Uninstaller& u, DWORD timeoutMs) {
     DWORD pid = u.Process().Pid();
     DWORD start = GetTickCount();

@@ -65,6 +65,10 @@ struct WindowView {
 };
 WindowView ReadWindow(HWND w);
 
+// Clicks the window's check box and reads the window once the box has
+// changed (or after five seconds).
+WindowView ClickCheckBox(HWND w);
+
 // What the process shows first: its main window or a message box.
 enum class Shown { Window, Dialog, Nothing };
 Shown WaitForFirst(ts::Uninstaller& u, DWORD timeoutMs = 20000);

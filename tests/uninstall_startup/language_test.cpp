@@ -50,9 +50,7 @@ TEST_F(Language, FrenchLibraryTranslatesTheWindowAndTheMessages) {
     EXPECT_EQ(v.checkText, "Supprimer aussi vos fichiers");
     EXPECT_EQ(v.buttons, (std::vector<std::string>{"&Valider", "&Annuler"}));
     EXPECT_EQ(v.listItems, std::vector<std::string>{"Doc\\Notes.txt"});
-    PostMessageA(v.checkBox, BM_CLICK, 0, 0);
-    Sleep(300);
-    v = e2e::ReadWindow(w);
+    v = e2e::ClickCheckBox(w);
     ASSERT_EQ(v.labels.size(), 4u);
     EXPECT_EQ(v.labels[2], kFrenchErase);
 

@@ -81,14 +81,10 @@ TEST_F(Window, FullShapeListsUserFilesNewestFolderFirstAndFollowsTheCheckBox) {
     }
 
     // The warning follows the check box, both ways.
-    PostMessageA(v.checkBox, BM_CLICK, 0, 0);
-    Sleep(300);
-    v = e2e::ReadWindow(w);
+    v = e2e::ClickCheckBox(w);
     EXPECT_TRUE(v.checked);
     EXPECT_EQ(v.labels[2], kEraseWarning);
-    PostMessageA(v.checkBox, BM_CLICK, 0, 0);
-    Sleep(300);
-    v = e2e::ReadWindow(w);
+    v = e2e::ClickCheckBox(w);
     EXPECT_FALSE(v.checked);
     EXPECT_EQ(v.labels[2], kKeepWarning);
 
