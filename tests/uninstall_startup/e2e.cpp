@@ -37,6 +37,9 @@ StageTest::~StageTest() {
             ts::DeleteRegTree(root, k);
         }
     }
+    // The common parent goes once no other test's key is left in it.
+    if (!keys_.empty())
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) RegDeleteKeyA(root, kKeyRoot);
 }
 
 void StageTest::StageInstallation() {
