@@ -28,6 +28,22 @@ TEST(ProductFolder, AProductFolderOfItsOwnMayBeErased) {
     EXPECT_EQ(ProductFolderRefusal(ShellPath(CSIDL_PROGRAM_FILES) + "\\Orvanta\\Lumadesk"), "");
 }
 
+TEST(ProductFolder, PathsThatDependOnTheCurrentFolderAreRefused) {
+    // The uninstaller runs in its own folder: a relative product folder would
+    // name a folder there, however harmless that folder looks.
+    ts::ScratchDir dir("safety_relative");
+    char old[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof old, old);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.Path().c_str()));
+    for (const char* p : {"Lumadesk", ".\\Lumadesk", "C:Lumadesk", "C:", "\\orvtest\\Lumadesk", "Lumadesk\\"}) {
+        SCOPED_TRACE(p);
+        EXPECT_NE(ProductFolderRefusal(p), "");
+    }
+    EXPECT_EQ(ProductFolderRefusal(dir.Path() + "\\Lumadesk"), "");
+    EXPECT_EQ(ProductFolderRefusal("C:/orvtest/safety_relative/Lumadesk"), "");
+    SetCurrentDirectoryA(old);
+}
+
 TEST(ProductFolder, RootsAndDisguisedRootsAreRefused) {
     for (const char* p : {"C:\\", "C:", "C:/", "c:\\.", "C:\\Lumadesk\\..", "C:\\Lumadesk\\..\\",
                           "\\\\?\\C:\\", "\\\\.\\C:", "D:\\", "\\\\server\\share",

@@ -16,6 +16,18 @@ std::string StripLongPrefix(const std::string& p) {
     return p;
 }
 
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A path that names the same folder whatever the current directory is:
+// X:\... or \\server\...  "Lumadesk", "\Lumadesk", "C:" and "C:Lumadesk" all
+// depend on it, and the uninstaller runs in its own folder.
+bool IsAbsoluteForm(const std::string& path) {
+    std::string p = StripLongPrefix(path);
+    if (p.size() >= 2 && IsSeparator(p[0]) && IsSeparator(p[1])) return true;
+    bool letter = !p.empty() && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'));
+    return letter && p.size() >= 3 && p[1] == ':' && IsSeparator(p[2]);
+}
+
 bool IsDriveRoot(const std::string& p) {
     return (p.size() == 2 || (p.size() == 3 && p[2] == '\\')) && p[1] == ':';
 }
@@ -116,6 +128,7 @@ std::vector<std::string> ProtectedFolders() {
 }
 
 std::string ProductFolderRefusal(const std::string& path) {
+    if (!IsAbsoluteForm(path)) return "not an absolute local or network path";
     std::string full = FullFolderPath(path);
     if (full.empty()) return "not a full path";
     bool unc = full.rfind("\\\\", 0) == 0;
