@@ -9,7 +9,7 @@
 namespace {
 
 const char kFrenchCaption[] = "D\xE9sinstallation de Lumadesk";
-const char kFrenchLine[] = "Ce programme supprime Lumadesk de votre ordinateur. Orvanta Lumadesk.";
+const char kFrenchLine[] = "Ce programme va d\xE9sinstaller Orvanta Lumadesk.";
 const char kFrenchUserFiles[] = "Vos fichiers :";
 const char kFrenchKeep[] =
     "En dehors de ces fichiers, toutes les donn\xE9" "es du dossier suivant seront effac\xE9" "es :";

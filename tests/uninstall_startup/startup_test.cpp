@@ -246,6 +246,11 @@ TEST_P(Closing, ReportsAbortedAndChangesNothing) {
         case 2:
             PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0);
             break;
+        case 4:
+            // Two requests at once: the outcome is reported once.
+            PostMessageA(w, WM_CLOSE, 0, 0);
+            PostMessageA(w, WM_CLOSE, 0, 0);
+            break;
         case 3: {
             // Escape presses the cancel button, wherever the focus is.
             GUITHREADINFO gui = {};
@@ -272,10 +277,10 @@ TEST_P(Closing, ReportsAbortedAndChangesNothing) {
 }
 
 std::string WayName(const ::testing::TestParamInfo<int>& info) {
-    static const char* const names[] = {"CancelButton", "WmClose", "ScClose", "EscapeKey"};
+    static const char* const names[] = {"CancelButton", "WmClose", "ScClose", "EscapeKey", "WmCloseTwice"};
     return names[info.param];
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, Closing, ::testing::Values(0, 1, 2, 3), WayName);
+INSTANTIATE_TEST_SUITE_P(Ways, Closing, ::testing::Values(0, 1, 2, 3, 4), WayName);
 
 }  // namespace

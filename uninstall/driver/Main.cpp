@@ -305,13 +305,7 @@ void TMainForm::FindUserFiles() {
         lbUserFiles->Items().Clear();
         for (const auto& file : UserFiles) lbUserFiles->Items().Add(kx::RelativePath(file, ProductPath));
     } else {
-        chDeleteUserFiles->SetChecked(true);
-        laUserFiles->SetVisible(false);
-        lbUserFiles->SetVisible(false);
-        laSpacing1->SetVisible(false);
-        chDeleteUserFiles->SetVisible(false);
-        pnMsg->SetHeight(90);
-        SetHeight(190);
+        ShapeWithoutUserFiles();
     }
     // 7.
     chDeleteUserFilesClick(chDeleteUserFiles);
@@ -322,6 +316,12 @@ void TMainForm::ShowCompact() {
     // window still names the folder that the run will erase, with every
     // file in it: the shape of a local folder without user files.
     laProductPath->SetCaption(ProductPath);
+    ShapeWithoutUserFiles();
+    chDeleteUserFilesClick(chDeleteUserFiles);
+}
+
+void TMainForm::ShapeWithoutUserFiles() {
+    // The product line, the erase warning and the folder: everything in it goes.
     chDeleteUserFiles->SetChecked(true);
     laUserFiles->SetVisible(false);
     lbUserFiles->SetVisible(false);
@@ -329,7 +329,6 @@ void TMainForm::ShowCompact() {
     chDeleteUserFiles->SetVisible(false);
     pnMsg->SetHeight(90);
     SetHeight(190);
-    chDeleteUserFilesClick(chDeleteUserFiles);
 }
 
 void TMainForm::chDeleteUserFilesClick(fw::TObject*) {
@@ -349,6 +348,10 @@ void TMainForm::FormClose(fw::TObject*, fw::TCloseAction& Action) {
         Action = fw::caNone;
         return;
     }
+    // A second close request (one queued behind the first, or one that the
+    // outcome box's own message loop delivers) reports nothing again.
+    if (Reported) return;
+    Reported = true;
     switch (RunState) {
         case 1:
             kx::ShowInformation(0, MessageTexts[2]);

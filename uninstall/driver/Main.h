@@ -79,6 +79,7 @@ private:
     void ReadConfigurationLocation(const std::string& argument);
     void ReadUninstallEntry(const std::string& argument, const std::string& asGiven);
     void ShowCompact();
+    void ShapeWithoutUserFiles();
     bool IsProductShortcut(const std::string& target, const std::string& arguments) const;
     bool MayRemoveShortcutFolder(const std::string& folder) const;
     bool MayDeleteFixedEntry() const;
@@ -86,6 +87,7 @@ private:
     std::string Argument;      // this run's argument, after the quote rule
     bool FromConfigLocation = false;
     bool Running = false;      // the removal run is under way
+    bool Reported = false;     // the outcome has been reported
 };
 
 }  // namespace uninst
