@@ -93,6 +93,16 @@ std::string TPropInfo::NameOfOrd(long long v) const {
     return IntToStr(v);
 }
 
+std::string TPropInfo::SetToText(long long v) const {
+    std::string s = "[";
+    for (size_t i = 0; i < Names.size(); ++i)
+        if (v & (1LL << i)) {
+            if (s.size() > 1) s += ", ";
+            s += Names[i];
+        }
+    return s + "]";
+}
+
 // --- TMetaClass ---------------------------------------------------------------
 
 TMetaClass::TMetaClass(std::string name, const TMetaClass* parent, TComponentFactory factory)
@@ -383,15 +393,6 @@ bool IsOrd(const TPropInfo& p) {
     return p.Kind == TPropKind::Integer || p.Kind == TPropKind::Boolean ||
            p.Kind == TPropKind::Enumeration || p.Kind == TPropKind::Set;
 }
-std::string SetToText(const TPropInfo& p, long long v) {
-    std::string s = "[";
-    for (size_t i = 0; i < p.Names.size(); ++i)
-        if (v & (1LL << i)) {
-            if (s.size() > 1) s += ", ";
-            s += p.Names[i];
-        }
-    return s + "]";
-}
 long long TextToSet(const TPropInfo& p, const std::string& text) {
     long long v = 0;
     std::string t = text;
@@ -440,7 +441,7 @@ void SetOrdProp(TComponent* c, const std::string& name, long long v) {
 
 std::string GetEnumProp(const TComponent* c, const std::string& name) {
     const TPropInfo& p = Need(c, name);
-    if (p.Kind == TPropKind::Set) return SetToText(p, p.GetOrd(c));
+    if (p.Kind == TPropKind::Set) return p.SetToText(p.GetOrd(c));
     if (p.Kind != TPropKind::Enumeration && p.Kind != TPropKind::Boolean)
         throw EReadError("Property " + name + " is not an enumeration");
     return p.NameOfOrd(p.GetOrd(c));

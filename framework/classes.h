@@ -147,6 +147,8 @@ struct TPropInfo {
     // Enumeration and set names <-> values; EReadError on an unknown name.
     long long OrdOfName(const std::string& name) const;
     std::string NameOfOrd(long long v) const;
+    // A set's value as its resource text: [akLeft, akTop].
+    std::string SetToText(long long v) const;
 };
 
 using TComponentFactory = std::function<TComponent*(TComponent* owner)>;

@@ -450,16 +450,7 @@ private:
             }
             case TPropKind::Boolean:
             case TPropKind::Enumeration: return p.NameOfOrd(p.GetOrd(c));
-            case TPropKind::Set: {
-                long long v = p.GetOrd(c);
-                std::string s = "[";
-                for (size_t i = 0; i < p.Names.size(); ++i)
-                    if (v & (1LL << i)) {
-                        if (s.size() > 1) s += ", ";
-                        s += p.Names[i];
-                    }
-                return s + "]";
-            }
+            case TPropKind::Set: return p.SetToText(p.GetOrd(c));
             case TPropKind::Event: return p.GetMethod(c).Name;
             case TPropKind::Component: {
                 TComponent* r = p.GetComp(c);
