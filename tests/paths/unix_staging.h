@@ -10,7 +10,27 @@
 
 namespace pt {
 
-inline void RunShell(const std::string& command) { ts::RunUnix(command); }
+// Starts Command through /bin/sh with its standard handles on NUL.  (Wine
+// hands a Unix program the descriptors of the caller's standard handles and
+// may close them afterwards; with the process's own standard output that
+// loses everything the test program writes later.)
+inline void RunShell(const std::string& command) {
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                             OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = si.hStdOutput = si.hStdError = nul;
+    PROCESS_INFORMATION pi = {};
+    std::string line = "Z:\\bin\\sh -c \"" + command + "\"";
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        if (pi.hProcess) WaitForSingleObject(pi.hProcess, 30000);
+        if (pi.hProcess) CloseHandle(pi.hProcess);
+        if (pi.hThread) CloseHandle(pi.hThread);
+    }
+    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+}
 
 // Runs Command and waits up to ten seconds until Done() holds (Wine may hand
 // back control while the command is still at work); Done()'s last answer.

@@ -127,21 +127,22 @@ int RunUnix(const std::string& shellCommand) {
     // caller's standard handles and may close them afterwards, and with this
     // process's own standard output everything it writes later would be lost.
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    fw::UniqueFile nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                                   OPEN_EXISTING, 0, nullptr));
+    HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                             OPEN_EXISTING, 0, nullptr);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = si.hStdOutput = si.hStdError = nul.get();
+    si.hStdInput = si.hStdOutput = si.hStdError = nul;
     PROCESS_INFORMATION pi = {};
     std::string cmd = "Z:\\bin\\sh -c \"" + shellCommand + "\"";
-    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
+    DWORD code = static_cast<DWORD>(-1);
+    if (CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, 30000);
+        if (!GetExitCodeProcess(pi.hProcess, &code)) code = static_cast<DWORD>(-1);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
     return static_cast<int>(code);
 }
 
