@@ -10,7 +10,9 @@
 
 namespace pt {
 
-// Starts Command through /bin/sh with its standard handles on NUL.  (Wine
+// Starts Command through /bin/sh with its standard handles on NUL.  This
+// program keeps its own copy of ts::RunUnix: called through the shared one,
+// its later standard output was lost under Wine, called from here it is not.  (Wine
 // hands a Unix program the descriptors of the caller's standard handles and
 // may close them afterwards; with the process's own standard output that
 // loses everything the test program writes later.)
