@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include "framework/sysutils.h"
 #include "tests/support/staging.h"
@@ -17,6 +18,12 @@ std::string ShellPath(int csidl) {
     char buf[MAX_PATH] = {};
     SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf);
     return buf;
+}
+
+std::string TempPath() {
+    char buf[MAX_PATH] = {};
+    DWORD n = GetTempPathA(sizeof buf, buf);
+    return std::string(buf, n);
 }
 
 TEST(ProductFolder, AProductFolderOfItsOwnMayBeErased) {
@@ -69,6 +76,69 @@ TEST(ProductFolder, SystemAndUserFoldersAndTheirParentsAreRefused) {
     }
     // A folder that holds the Windows folder (its drive's root aside).
     EXPECT_NE(ProductFolderRefusal(ShellPath(CSIDL_SYSTEM) + "\\.."), "");
+}
+
+// Every folder the platform itself names as a known folder (for the machine
+// and for the user), each shell folder by its old number, and the temporary
+// folders: none may be a product folder, and neither may a folder that holds
+// one.  A folder of the product's own below one of them stays allowed.
+std::vector<std::string> PlatformFolders() {
+    std::vector<std::string> out;
+    auto add = [&out](const std::string& f) {
+        if (!f.empty() && f.find("::") == std::string::npos) out.push_back(f);
+    };
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IKnownFolderManager* manager = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_KnownFolderManager, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IKnownFolderManager, reinterpret_cast<void**>(&manager)))) {
+        KNOWNFOLDERID* ids = nullptr;
+        UINT count = 0;
+        if (SUCCEEDED(manager->GetFolderIds(&ids, &count))) {
+            for (UINT i = 0; i < count; ++i) {
+                wchar_t* w = nullptr;
+                if (SUCCEEDED(SHGetKnownFolderPath(ids[i], 0, nullptr, &w))) {
+                    char a[MAX_PATH * 2] = {};
+                    WideCharToMultiByte(CP_ACP, 0, w, -1, a, sizeof a, nullptr, nullptr);
+                    add(a);
+                }
+                CoTaskMemFree(w);
+            }
+            CoTaskMemFree(ids);
+        }
+        manager->Release();
+    }
+    CoUninitialize();
+    for (int csidl = 0; csidl <= 0x3f; ++csidl) add(ShellPath(csidl));
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    add(temp);
+    return out;
+}
+
+TEST(ProductFolder, EveryKnownFolderAndEveryFolderHoldingOneIsRefused) {
+    auto folders = PlatformFolders();
+    ASSERT_GT(folders.size(), 40u) << "the platform named too few known folders";
+    for (const auto& f : folders) {
+        SCOPED_TRACE(f);
+        EXPECT_NE(ProductFolderRefusal(f), "");
+        std::string parent = FullFolderPath(f + "\\..");
+        if (parent.size() > 3) {
+            EXPECT_NE(ProductFolderRefusal(parent), "") << parent;
+        }
+    }
+    // The ones that used to pass, named as a person would type them.
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, sizeof windows);
+    for (const std::string& f : {ShellPath(CSIDL_PROGRAM_FILES_COMMON), ShellPath(CSIDL_COMMON_DESKTOPDIRECTORY),
+                                 ShellPath(CSIDL_COMMON_PROGRAMS), std::string(windows) + "\\temp",
+                                 std::string(TempPath()), ShellPath(CSIDL_FONTS), ShellPath(CSIDL_COMMON_DOCUMENTS)}) {
+        SCOPED_TRACE(f);
+        ASSERT_GT(f.size(), 3u);
+        EXPECT_NE(ProductFolderRefusal(fw::UpperCase(f) + "\\"), "");
+    }
+    for (const std::string& ok : {ShellPath(CSIDL_PROGRAM_FILES_COMMON) + "\\Orvanta\\Lumadesk",
+                                  ShellPath(CSIDL_COMMON_APPDATA) + "\\Orvanta\\Lumadesk"})
+        EXPECT_EQ(ProductFolderRefusal(ok), "") << ok;
 }
 
 TEST(ProductFolder, ShortNamesAreSeenInTheirLongForm) {

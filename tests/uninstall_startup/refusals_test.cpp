@@ -136,6 +136,44 @@ TEST_F(Refusals, ProductFoldersThatAreNotTheProductsAlone) {
     ExpectStop(u, e2e::InvalidParameter(windows));
 }
 
+// Folders shared by every program and user of the machine, which a wrong
+// "Path" once let a confirmed run erase: each, and a folder that holds one,
+// ends the program before anything in it is touched.
+TEST_F(Refusals, SharedSystemFoldersAndTheirParents) {
+    const std::string temp = [] {
+        char buf[MAX_PATH] = {};
+        DWORD n = GetTempPathA(sizeof buf, buf);
+        return std::string(buf, n > 0 ? n - 1 : 0);  // without the final backslash
+    }();
+    std::string windows(MAX_PATH, '\0');
+    windows.resize(GetWindowsDirectoryA(windows.data(), MAX_PATH));
+    const std::string publicDesktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+    std::vector<std::string> folders = {
+        ShellFolder(CSIDL_PROGRAM_FILES_COMMON),                // Common Files
+        publicDesktop,                                          // the users' shared desktop
+        publicDesktop.substr(0, publicDesktop.rfind('\\')),     // Public, which holds it
+        ShellFolder(CSIDL_COMMON_PROGRAMS),                     // the common Start menu's Programs
+        windows + "\\temp",                                     // the system's Temp
+        temp,                                                   // the user's Temp
+        ShellFolder(CSIDL_FONTS),
+        ShellFolder(CSIDL_LOCAL_APPDATA),
+        ShellFolder(CSIDL_COMMON_APPDATA) + "\\Microsoft",      // holds the common Start menu
+    };
+    for (const auto& folder : folders) {
+        SCOPED_TRACE(folder);
+        ASSERT_GT(folder.size(), 3u);
+        // Another program's file in the folder, which must outlive the refusal.
+        const std::string marker = folder + "\\Orvanta shared-folder marker.txt";
+        ASSERT_TRUE(ts::WriteTextFile(marker, "another program's data"));
+        StageEntry({{"Path", folder}, {"DisplayName", "Orvanta Lumadesk"}});
+        auto u = Start(ts::Quote(entry));
+        ExpectStop(u, e2e::InvalidParameter(folder));
+        EXPECT_NE(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the refusal touched the folder";
+        EXPECT_TRUE(ts::UninstallEntryExists(entry));
+        DeleteFileA(marker.c_str());
+    }
+}
+
 TEST_F(Refusals, ArgumentThatWouldBeCut) {
     // The first 255 characters name an INI file that would do; the whole
     // argument does not.

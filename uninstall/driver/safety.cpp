@@ -2,8 +2,12 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
-#include "framework/registry.h"
+#include <initializer_list>
+#include <memory>
+
+#include "framework/handles.h"
 #include "framework/sysutils.h"
 
 namespace uninst {
@@ -46,14 +50,123 @@ bool IsSameOrBelow(const std::string& below, const std::string& folder) {
 
 std::string ShellPath(int csidl) {
     char buf[MAX_PATH] = {};
-    if (SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buf) != S_OK) return {};
+    if (SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_DONT_VERIFY, nullptr, SHGFP_TYPE_CURRENT, buf) != S_OK)
+        return {};
     return buf;
 }
 
 std::string EnvPath(const char* name) {
-    char buf[MAX_PATH] = {};
+    char buf[MAX_PATH * 2] = {};
     DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
     return n && n < sizeof buf ? std::string(buf, n) : std::string();
+}
+
+std::string Expanded(const std::string& text) {
+    char buf[MAX_PATH * 2] = {};
+    DWORD n = ExpandEnvironmentStringsA(text.c_str(), buf, sizeof buf);
+    return n && n <= sizeof buf ? std::string(buf) : text;
+}
+
+std::string WideToAnsi(const wchar_t* w) {
+    int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return {};
+    std::string s(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w, -1, s.data(), n, nullptr, nullptr);
+    s.resize(static_cast<std::size_t>(n - 1));
+    return s;
+}
+
+struct TaskMemFree {
+    void operator()(wchar_t* p) const noexcept { CoTaskMemFree(p); }
+};
+using TaskMemString = std::unique_ptr<wchar_t, TaskMemFree>;
+
+// Every known folder the shell registers, for the machine and for the user,
+// whether it exists yet or not.  Virtual folders (Control Panel, Network)
+// have no path and add nothing.
+void AddKnownFolders(std::vector<std::string>& raw) {
+    // The guard also runs where nobody initialised COM for the thread.
+    HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    {
+        fw::ComPtr<IKnownFolderManager> manager;
+        if (SUCCEEDED(CoCreateInstance(CLSID_KnownFolderManager, nullptr, CLSCTX_INPROC_SERVER,
+                                       IID_IKnownFolderManager, manager.put_void()))) {
+            KNOWNFOLDERID* ids = nullptr;
+            UINT count = 0;
+            if (SUCCEEDED(manager->GetFolderIds(&ids, &count)) && ids) {
+                for (UINT i = 0; i < count; ++i) {
+                    wchar_t* path = nullptr;
+                    if (SUCCEEDED(SHGetKnownFolderPath(ids[i], KF_FLAG_DONT_VERIFY, nullptr, &path))) {
+                        TaskMemString owned(path);
+                        raw.push_back(WideToAnsi(path));
+                    }
+                }
+                CoTaskMemFree(ids);
+            }
+        }
+    }
+    if (SUCCEEDED(init)) CoUninitialize();
+}
+
+// The text values of one key, expanded; a value may hold several folders
+// separated by ";" (DevicePath does).
+void AddKeyValues(std::vector<std::string>& raw, HKEY root, const char* path,
+                  std::initializer_list<const char*> only = {}) {
+    fw::UniqueKey key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameLen = sizeof name, type = 0;
+        BYTE data[2048];
+        DWORD dataLen = sizeof data - 1;
+        LONG r = RegEnumValueA(key.get(), i, name, &nameLen, nullptr, &type, data, &dataLen);
+        if (r == ERROR_NO_MORE_ITEMS) break;
+        if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) continue;
+        if (only.size()) {
+            bool wanted = false;
+            for (const char* n : only) wanted = wanted || fw::SameText(n, name);
+            if (!wanted) continue;
+        }
+        data[dataLen] = 0;
+        std::string v = Expanded(reinterpret_cast<char*>(data));
+        for (std::size_t start = 0; start <= v.size();) {
+            std::size_t end = v.find(';', start);
+            if (end == std::string::npos) end = v.size();
+            std::string one = v.substr(start, end - start);
+            if (IsAbsoluteForm(one)) raw.push_back(one);
+            start = end + 1;
+        }
+    }
+}
+
+// The profile folders of every user the machine knows.
+void AddProfiles(std::vector<std::string>& raw) {
+    const char list[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+    AddKeyValues(raw, HKEY_LOCAL_MACHINE, list);
+    fw::UniqueKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, list, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+    for (DWORD i = 0;; ++i) {
+        char sub[256];
+        DWORD len = sizeof sub;
+        LONG r = RegEnumKeyExA(key.get(), i, sub, &len, nullptr, nullptr, nullptr, nullptr);
+        if (r == ERROR_NO_MORE_ITEMS) break;
+        if (r == ERROR_SUCCESS)
+            AddKeyValues(raw, HKEY_LOCAL_MACHINE, (std::string(list) + "\\" + sub).c_str(), {"ProfileImagePath"});
+    }
+}
+
+// The folders directly below Public (Public Desktop, Public Documents and any
+// other the machine has): shared by every user of the machine.
+void AddSubFolders(std::vector<std::string>& raw, const std::string& folder) {
+    if (folder.empty()) return;
+    WIN32_FIND_DATAA fd;
+    fw::UniqueFind find(FindFirstFileA((folder + "\\*").c_str(), &fd));
+    if (!find) return;
+    do {
+        std::string name = fd.cFileName;
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+            raw.push_back(folder + "\\" + name);
+    } while (FindNextFileA(find.get(), &fd));
 }
 
 }  // namespace
@@ -77,52 +190,65 @@ std::vector<std::string> ProtectedFolders() {
     std::vector<std::string> raw;
     char buf[MAX_PATH] = {};
     if (GetWindowsDirectoryA(buf, sizeof buf)) raw.emplace_back(buf);
+    if (GetSystemWindowsDirectoryA(buf, sizeof buf)) raw.emplace_back(buf);
     if (GetSystemDirectoryA(buf, sizeof buf)) raw.emplace_back(buf);
-    for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_COMMON_APPDATA,
-                      CSIDL_PROFILE, CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_SYSTEMX86})
-        raw.push_back(ShellPath(csidl));
-    for (const char* env : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "ProgramData",
-                            "ALLUSERSPROFILE", "USERPROFILE", "PUBLIC", "SystemRoot", "windir"})
+    if (GetSystemWow64DirectoryA(buf, sizeof buf)) raw.emplace_back(buf);
+    // The temporary folders of the user and of the system.
+    if (GetTempPathA(sizeof buf, buf)) raw.emplace_back(buf);
+    if (GetWindowsDirectoryA(buf, sizeof buf)) raw.push_back(std::string(buf) + "\\Temp");
+    // Every shell folder by its old number, per user and common alike.
+    for (int csidl = 0; csidl <= 0x3f; ++csidl) raw.push_back(ShellPath(csidl));
+    AddKnownFolders(raw);
+    for (const char* env : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "CommonProgramFiles",
+                            "CommonProgramFiles(x86)", "CommonProgramW6432", "ProgramData", "ALLUSERSPROFILE",
+                            "USERPROFILE", "PUBLIC", "APPDATA", "LOCALAPPDATA", "SystemRoot", "windir", "TEMP",
+                            "TMP"})
         raw.push_back(EnvPath(env));
+    const char explorer[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        for (const char* key : {"Shell Folders", "User Shell Folders"})
+            AddKeyValues(raw, root, (std::string(explorer) + key).c_str());
+    // Program Files and Common Files in both views, the media and driver folders.
+    AddKeyValues(raw, HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion");
+    AddKeyValues(raw, HKEY_LOCAL_MACHINE, "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion");
+    AddKeyValues(raw, HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion", {"SystemRoot"});
+    // The temporary folders the environment of the user and of the machine name.
+    AddKeyValues(raw, HKEY_CURRENT_USER, "Environment", {"TEMP", "TMP"});
+    AddKeyValues(raw, HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager\\Environment",
+                 {"TEMP", "TMP"});
+    AddProfiles(raw);
     // The Users folder: the parent of the user's profile.
     std::string profile = ShellPath(CSIDL_PROFILE);
     auto slash = profile.find_last_of('\\');
     if (slash != std::string::npos && slash > 2) raw.push_back(profile.substr(0, slash));
-    // Every folder the user's Shell Folders key names.
-    try {
-        fw::TRegistry reg(KEY_READ);
-        reg.SetRootKey(HKEY_CURRENT_USER);
-        if (reg.OpenKeyReadOnly("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")) {
-            HKEY k = reg.CurrentKey();
-            for (DWORD i = 0;; ++i) {
-                char name[256];
-                DWORD nameLen = sizeof name, type = 0;
-                BYTE data[1024];
-                DWORD dataLen = sizeof data - 1;
-                LONG r = RegEnumValueA(k, i, name, &nameLen, nullptr, &type, data, &dataLen);
-                if (r == ERROR_NO_MORE_ITEMS) break;
-                if (r != ERROR_SUCCESS) continue;
-                if (type == REG_SZ || type == REG_EXPAND_SZ) {
-                    data[dataLen] = 0;
-                    std::string v(reinterpret_cast<char*>(data));
-                    if (type == REG_EXPAND_SZ) {
-                        char ex[MAX_PATH * 2] = {};
-                        if (ExpandEnvironmentStringsA(v.c_str(), ex, sizeof ex)) v = ex;
-                    }
-                    raw.push_back(v);
-                }
-            }
-        }
-    } catch (const std::exception&) {
-        // An unreadable key adds nothing; the fixed folders above still hold.
-    }
+    AddSubFolders(raw, FullFolderPath(EnvPath("PUBLIC")));
+    // Most folders are named by several sources; each is made full once.  Only
+    // a name with a short-name component ("PROGRA~1") needs the slower long form.
     std::vector<std::string> out;
+    auto add = [&out](const std::string& f) {
+        if (f.empty()) return;
+        for (const auto& o : out)
+            if (fw::SameText(o, f)) return;
+        out.push_back(f);
+    };
+    std::vector<std::string> seen;
     for (const auto& r : raw) {
-        std::string f = FullFolderPath(r);
-        if (f.empty()) continue;
-        bool known = false;
-        for (const auto& o : out) known = known || fw::SameText(o, f);
-        if (!known) out.push_back(f);
+        // Virtual folders come back as a shell name ("...\\::{GUID}"), not as a folder.
+        if (!IsAbsoluteForm(r) || r.find("::") != std::string::npos) continue;
+        bool again = false;
+        for (const auto& s : seen) again = again || fw::SameText(s, r);
+        if (again) continue;
+        seen.push_back(r);
+        if (r.find('~') != std::string::npos) {
+            add(FullFolderPath(r));
+            continue;
+        }
+        char full[MAX_PATH * 2] = {};
+        DWORD n = GetFullPathNameA(StripLongPrefix(r).c_str(), sizeof full, full, nullptr);
+        if (n == 0 || n >= sizeof full) continue;
+        std::string f(full, n);
+        while (f.size() > 3 && f.back() == '\\') f.pop_back();
+        add(f);
     }
     return out;
 }

@@ -13,9 +13,13 @@ namespace uninst {
 // (except for a drive root such as C:\).  Empty when it cannot be made full.
 std::string FullFolderPath(const std::string& path);
 
-// The folders that belong to the system or to the user: the Windows and
-// system folders, Program Files (both), ProgramData, the Users folder, the
-// user's profile and every folder named in the user's Shell Folders key.
+// The folders that belong to the system or are shared by its programs and
+// users: the Windows, system and temporary folders, every known folder the
+// shell registers and every shell folder by its old number (per user and
+// common), the folders named by the environment, by the Shell Folders and
+// User Shell Folders keys of the user and of the machine, by the machine's
+// CurrentVersion keys (Program Files and Common Files in both views) and by
+// its profile list, the Users folder and the folders directly below Public.
 // Full paths as FullFolderPath gives them.
 std::vector<std::string> ProtectedFolders();
 
