@@ -81,6 +81,7 @@ struct TMessage {
 };
 
 class TWinControl;
+class TCanvas;
 
 // A visual component: position and size in its parent's client area (a
 // form's are screen coordinates and outer sizes), alignment and anchors.
@@ -240,6 +241,12 @@ public:
     virtual void WndProc(TMessage& m);
     void DefaultHandler(TMessage& m);
     LRESULT Perform(UINT msg, WPARAM wp = 0, LPARAM lp = 0);
+
+    // Paints the window (made when there is none) and its child windows into
+    // a device context or canvas, its top left corner at (x, y); see
+    // PaintWindowTo in framework/graphics.h, where these are defined.
+    void PaintTo(HDC dc, int x, int y);
+    void PaintTo(TCanvas& canvas, int x, int y);
 
 protected:
     virtual void CreateParams(TCreateParams& p);
