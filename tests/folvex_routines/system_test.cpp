@@ -9,6 +9,7 @@
 #include "folvex/runtime/FolvexMessages.h"
 #include "folvex/runtime/FolvexRoutines.h"
 #include "framework/sysutils.h"
+#include "tests/folvex_routines/scoped_env.h"
 #include "tests/support/winauto.h"
 
 namespace {
@@ -96,24 +97,6 @@ TEST(FolvexErrors, MsgErrorShowsAnUnownedErrorBox) {
     EXPECT_EQ(seen.box.ButtonTexts(), std::vector<std::string>{"OK"});
     EXPECT_EQ(seen.owner, nullptr);
 }
-
-// Sets an environment variable for the test's duration.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        char old[1024];
-        DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
-        had_ = n > 0 && n < sizeof old;
-        if (had_) old_.assign(old, n);
-        SetEnvironmentVariableA(name, value);
-    }
-    ~ScopedEnv() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
-
-private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
 
 TEST(FolvexSystem, FoldersVolumesAndErrors) {
     {
