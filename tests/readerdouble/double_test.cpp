@@ -184,6 +184,31 @@ TEST_F(ReaderDoubleTest, RegistersForTheUserWithTheChosenGeneration) {
     EXPECT_EQ(E_INVALIDARG, bad.Result());
 }
 
+// The command-line way, for the demo: rundll32 with the same choices.
+TEST_F(ReaderDoubleTest, RegistersFromTheCommandLine) {
+    const std::string dll = ts::ReaderDouble::DllPath();
+    const std::string log = dir_ / "with space.log";
+    {
+        ts::ChildProcess run("rundll32.exe " + ts::Quote(dll) +
+                             ",InstallDouble PDF AcroPDF=8.1.2,Plugin=8.1.2 " + log);
+        ASSERT_TRUE(run.Started());
+        EXPECT_EQ(0u, run.Wait());
+    }
+    std::string clsid = ts::GetRegString(HKEY_CLASSES_ROOT, rdbl::kContentTypeKey, "CLSID");
+    EXPECT_EQ(GuidText(rdbl::CLSID_PdfCtrl), clsid);
+    EXPECT_EQ("PDF.PdfCtrl.5", ts::GetRegString(HKEY_CLASSES_ROOT, "CLSID\\" + clsid + "\\ProgID", ""));
+    EXPECT_EQ("AcroPDF=8.1.2,Plugin=8.1.2",
+              ts::GetRegString(HKEY_CURRENT_USER, rdbl::kSettingsKey, "Versions"));
+    EXPECT_EQ(log, ts::GetRegString(HKEY_CURRENT_USER, rdbl::kSettingsKey, "Log"));
+    {
+        ts::ChildProcess run("rundll32.exe " + ts::Quote(dll) + ",UninstallDouble");
+        ASSERT_TRUE(run.Started());
+        EXPECT_EQ(0u, run.Wait());
+    }
+    EXPECT_FALSE(ts::RegKeyExists(HKEY_CLASSES_ROOT, rdbl::kContentTypeKey));
+    EXPECT_FALSE(ts::RegKeyExists(HKEY_CURRENT_USER, rdbl::kSettingsKey));
+}
+
 // ---------------------------------------------------------------- members
 
 TEST_F(ReaderDoubleTest, BothGenerationsAnswerTheMembersByName) {
@@ -394,9 +419,13 @@ void ExpectPageWindows(HWND start, HWND view, const std::string& page) {
     EXPECT_GT(DarkPixelsPainted(view), 200);             // the name and "Page N of M"
 }
 
+// With ORV_READERDOUBLE_SHOT set to a Linux path, a screenshot of the
+// screen goes there (to look at the hosted control).
 void Screenshot() {
-    const char* out = std::getenv("ORV_READERDOUBLE_SHOT");  // a Linux path, when wanted
-    if (out && *out) ts::RunUnix(std::string("import -window root '") + out + "'");
+    const char* out = std::getenv("ORV_READERDOUBLE_SHOT");
+    if (!out || !*out) return;
+    Pump(500);
+    ts::RunUnix(std::string("import -window root '") + out + "'");
 }
 
 TEST_F(ReaderDoubleTest, NewControlRunsInPlaceInTheAtlHost) {
