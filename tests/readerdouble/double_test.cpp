@@ -419,13 +419,11 @@ void ExpectPageWindows(HWND start, HWND view, const std::string& page) {
     EXPECT_GT(DarkPixelsPainted(view), 200);             // the name and "Page N of M"
 }
 
-// With ORV_READERDOUBLE_SHOT set to a Linux path, a screenshot of the
-// screen goes there (to look at the hosted control).
-void Screenshot() {
-    const char* out = std::getenv("ORV_READERDOUBLE_SHOT");
-    if (!out || !*out) return;
-    Pump(500);
-    ts::RunUnix(std::string("import -window root '") + out + "'");
+// With ORV_READERDOUBLE_HOLD_MS set, the hosted control stays on the screen
+// that long, for a screenshot taken from outside ("import -window root").
+void Hold() {
+    const char* ms = std::getenv("ORV_READERDOUBLE_HOLD_MS");
+    if (ms && *ms) Pump(static_cast<DWORD>(std::atoi(ms)));
 }
 
 TEST_F(ReaderDoubleTest, NewControlRunsInPlaceInTheAtlHost) {
@@ -454,7 +452,7 @@ TEST_F(ReaderDoubleTest, NewControlRunsInPlaceInTheAtlHost) {
     EXPECT_EQ(S_OK, Call(c.get(), L"GoToNextPage", Args()));
     Pump(200);
     ExpectPageWindows(host.frame, view, "2");
-    Screenshot();
+    Hold();
     c.reset();
     unk.reset();
 }
@@ -528,6 +526,7 @@ TEST_F(ReaderDoubleTest, OldControlRunsInPlaceInAGenericOleContainer) {
     Pump(200);
     ExpectPageWindows(host.frame, view, "3");
     EXPECT_TRUE(SdiWindows().empty());  // the older control has no Reader window
+    Hold();
 
     EXPECT_EQ(S_OK, obj->Close(OLECLOSE_NOSAVE));
     EXPECT_FALSE(IsWindow(view));
