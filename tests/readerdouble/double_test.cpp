@@ -531,6 +531,14 @@ TEST_F(ReaderDoubleTest, OldControlRunsInPlaceInAGenericOleContainer) {
     EXPECT_EQ(S_OK, obj->Close(OLECLOSE_NOSAVE));
     EXPECT_FALSE(IsWindow(view));
     EXPECT_EQ(1, site.deactivations);
+    // Shown again, it makes its window and tool bar afresh, on the same page.
+    EXPECT_EQ(S_OK, obj->DoVerb(OLEIVERB_SHOW, nullptr, &site, 0, host.frame, &site.pos));
+    view = FindWindowExA(host.frame, nullptr, "ReaderDoubleView", nullptr);
+    ASSERT_NE(nullptr, view);
+    Pump(100);
+    ExpectPageWindows(host.frame, view, "3");
+    EXPECT_EQ(S_OK, obj->Close(OLECLOSE_NOSAVE));
+    EXPECT_EQ(2, site.deactivations);
     obj->SetClientSite(nullptr);
     EXPECT_EQ((Lines{"src " + pdf_, "gotoLastPage"}), d.LogLines());
 }
