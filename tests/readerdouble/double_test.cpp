@@ -452,6 +452,11 @@ TEST_F(ReaderDoubleTest, NewControlRunsInPlaceInTheAtlHost) {
     EXPECT_EQ(S_OK, Call(c.get(), L"GoToNextPage", Args()));
     Pump(200);
     ExpectPageWindows(host.frame, view, "2");
+    // A person's Page Down turns the page too, without a member call.
+    PostMessageA(view, WM_KEYDOWN, VK_NEXT, 0);
+    Pump(200);
+    ExpectPageWindows(host.frame, view, "3");
+    EXPECT_EQ((Lines{"src " + pdf_, "gotoNextPage"}), d.LogLines());
     Hold();
     c.reset();
     unk.reset();
