@@ -576,6 +576,15 @@ bool TDesignerWindow::AskSave() {
     return true;
 }
 
+void TDesignerWindow::WndProc(TMessage& m) {
+    TForm::WndProc(m);
+    // The design form stays above the designer's window, which the platform
+    // may raise over the windows it owns when it becomes active again (after
+    // a message box, say).
+    if (m.Msg == WM_ACTIVATE && LOWORD(m.WParam) != WA_INACTIVE && form_ && form_->HandleAllocated())
+        SetWindowPos(form_->HandleValue(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 bool TDesignerWindow::CloseQuery() {
     bool can = false;
     // A failed save is reported and keeps the designer open.

@@ -54,6 +54,8 @@ public:
     void SaveForm(const std::string& path);
     void Select(TComponent* c);
 
+    void WndProc(TMessage& m) override;
+
 protected:
     bool CloseQuery() override;
 

@@ -20,7 +20,7 @@ class TProbe : public TCustomPanel {
     FW_CLASS(TProbe)
 public:
     explicit TProbe(TComponent* owner) : TCustomPanel(owner) {
-        width_ = 140;
+        width_ = 220;
         height_ = 50;
         designingAtStart_ = HasState(csDesigning);
         if (designingAtStart_) {
