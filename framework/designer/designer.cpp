@@ -415,6 +415,9 @@ TComponent* TDesignerWindow::Selection(int index) const {
 }
 
 void TDesignerWindow::Select(TComponent* c) {
+    // A value typed but not yet taken belongs to the old selection; what its
+    // setter raises is reported and the selection changes all the same.
+    Application.Guard([&] { inspector_->CommitPending(); });
     selection_.clear();
     if (c) selection_.push_back(c);
     FillComponentList();
@@ -478,6 +481,7 @@ void TDesignerWindow::UpdateCaption() {
 
 void TDesignerWindow::ReplaceForm(TDesignForm* f, const std::string& path) {
     TDesignForm* old = form_;
+    inspector_->Inspect(nullptr);  // its editors serve the old form
     selection_.clear();
     for (HWND& h : grab_) h = nullptr;  // they go with the old form's window
     form_ = f;

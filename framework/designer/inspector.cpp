@@ -125,6 +125,11 @@ void TInspector::Commit(Row& r, const std::string& text) {
     Refresh();
 }
 
+void TInspector::CommitPending() {
+    HWND focus = GetFocus();
+    if (focus) CommitField(focus);
+}
+
 bool TInspector::CommitField(HWND field) {
     for (auto& r : rows_)
         if (r->edit && r->edit->HandleValue() == field) {

@@ -26,6 +26,9 @@ public:
     // Takes the text typed into field as the new value; true when the
     // field is one of the rows' (Enter pressed in it).
     bool CommitField(HWND field);
+    // Takes the text of the field that has the focus, if it was changed
+    // (before the selection changes).
+    void CommitPending();
     int RowCount() const { return static_cast<int>(rows_.size()); }
 
 private:
