@@ -92,18 +92,18 @@ void TDesignForm::CreateParams(TCreateParams& p) {
     p.WndParent = ownerWindow_;
 }
 
-std::string TDesignForm::SaveText() {
-    bool shown = visible_;
-    visible_ = false;
-    std::string text;
-    try {
-        text = WriteComponentText(this);
-    } catch (...) {
-        visible_ = shown;
-        throw;
+void TDesignForm::ShowDesigned() {
+    bool saved = visible_;
+    Show();
+    visible_ = saved;
+}
+
+void TDesignForm::SetVisible(bool v) {
+    if (HandleAllocated() && IsWindowVisible(HandleValue())) {
+        visible_ = v;
+        return;
     }
-    visible_ = shown;
-    return text;
+    TForm::SetVisible(v);
 }
 
 // --- TDesignerWindow: building ----------------------------------------------------
@@ -490,7 +490,7 @@ void TDesignerWindow::ReplaceForm(TDesignForm* f, const std::string& path) {
     if (old) old->Free();
     // The design form stays; only the designer ends.
     f->OnClose = [](TObject*, TCloseAction& action) { action = caNone; };
-    f->Show();
+    f->ShowDesigned();
     Select(f);
     UpdateCaption();
 }
@@ -520,7 +520,7 @@ void TDesignerWindow::OpenForm(const std::string& given) {
 }
 
 void TDesignerWindow::SaveForm(const std::string& path) {
-    std::string text = form_->SaveText();
+    std::string text = WriteComponentText(form_);
     UniqueFile f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) throw EOSError(GetLastError(), "Cannot save the form to " + path);
     DWORD written = 0;

@@ -21,9 +21,11 @@ namespace orvd {
 class TDesignForm : public TForm {
 public:
     TDesignForm(TComponent* owner, HWND ownerWindow);
-    // The form resource text.  The designer shows the form to design it; as
-    // saved, the form stays hidden until its program shows it.
-    std::string SaveText();
+    // Shows the window to design the form; Visible keeps the value the form
+    // has in its resource (a form is hidden until its program shows it).
+    void ShowDesigned();
+    // While the window is on screen, Visible is only the value saved.
+    void SetVisible(bool v) override;
 
 protected:
     void CreateParams(TCreateParams& p) override;

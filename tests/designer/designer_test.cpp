@@ -205,6 +205,8 @@ TEST_F(DesignerTest, PlacedComponentIsDesigningFromItsConstructorAndItsTimerRuns
     // the probe itself never sees the clicks.
     ts::ClickAt(d.Form(), 300, 250);
     EXPECT_TRUE(d.WaitValue("Name", "Form1"));
+    // Shown to be designed, the form is hidden as its program will make it.
+    EXPECT_EQ(d.Value("Visible"), "False");
     ts::ClickAt(probe, 5, 5);
     EXPECT_TRUE(d.WaitValue("Name", "Probe1"));
 }
@@ -285,7 +287,7 @@ TEST_F(DesignerTest, SavedFormShowsTheStreamedPropertiesAndReadsBackIntoTheSame)
               (std::vector<std::string>{"Left = 40", "Top = 30", "Width = 220", "Height = 50", "Limit = 77",
                                         "Note = 'it''s saved'", "Shape = psRound"}))
         << text;
-    // The designer shows the form; the form as saved stays hidden until its
+    // The designer shows the form; as saved, it stays hidden until its
     // program shows it.
     EXPECT_EQ(text.find("Visible"), std::string::npos) << text;
 
