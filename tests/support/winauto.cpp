@@ -1,5 +1,7 @@
 #include "tests/support/winauto.h"
 
+#include <commctrl.h>
+
 #include <thread>
 
 namespace ts {
@@ -202,6 +204,69 @@ std::vector<std::string> ListBoxItems(HWND listBox) {
         items.push_back(a);
     }
     return items;
+}
+
+std::vector<std::string> ComboItems(HWND combo) {
+    // As for list boxes, the wide form crosses processes reliably.
+    std::vector<std::string> items;
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        LRESULT len = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (len < 0) len = 0;
+        std::wstring w(static_cast<size_t>(len) + 1, L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(w.data()));
+        w.resize(wcslen(w.c_str()));
+        int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        std::string a(static_cast<size_t>(n), '\0');
+        WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, a.data(), n, nullptr, nullptr);
+        a.resize(a.empty() ? 0 : a.size() - 1);
+        items.push_back(a);
+    }
+    return items;
+}
+
+std::vector<std::string> TabTexts(HWND tabControl) {
+    std::vector<std::string> texts;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tabControl, &pid);
+    fw::UniqueKernel process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (!process) return texts;
+    // One block in the other process: the item, then its text buffer.
+    const SIZE_T textSize = 256;
+    auto* remote = static_cast<char*>(
+        VirtualAllocEx(process.get(), nullptr, sizeof(TCITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
+    if (!remote) return texts;
+    LRESULT count = SendMessageA(tabControl, TCM_GETITEMCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = remote + sizeof item;
+        item.cchTextMax = static_cast<int>(textSize);
+        char text[textSize] = {};
+        SIZE_T done = 0;
+        if (!WriteProcessMemory(process.get(), remote, &item, sizeof item, &done) ||
+            !WriteProcessMemory(process.get(), remote + sizeof item, text, textSize, &done))
+            break;
+        SendMessageA(tabControl, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote));
+        if (!ReadProcessMemory(process.get(), remote + sizeof item, text, textSize - 1, &done)) break;
+        texts.emplace_back(text);
+    }
+    VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+    return texts;
+}
+
+void ClickAt(HWND hwnd, int x, int y) {
+    PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (pred()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
 }
 
 bool PressButton(HWND dlg, const std::string& text) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <future>
 #include <string>
 #include <vector>
@@ -48,6 +49,16 @@ Dialog ReadDialog(HWND dlg);
 std::vector<Control> Children(HWND parent);
 // The items of a list box, read across processes.
 std::vector<std::string> ListBoxItems(HWND listBox);
+// The items of a combo box, read across processes.
+std::vector<std::string> ComboItems(HWND combo);
+// The texts of a tab control's tabs, read across processes (through a
+// buffer in the process that owns the control).
+std::vector<std::string> TabTexts(HWND tabControl);
+// A left click at a point of a window's client area, posted as the mouse
+// would post it (button down, button up).
+void ClickAt(HWND hwnd, int x, int y);
+// Polls until pred() holds; false after the timeout.
+bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs = 15000);
 // Presses the button whose text, '&' markers removed, equals Text.
 bool PressButton(HWND dlg, const std::string& text);
 // Waits until the window is gone.
