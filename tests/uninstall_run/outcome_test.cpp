@@ -3,6 +3,8 @@
 // way, and the fixed entry of the configuration-location branch.
 #include "tests/uninstall_run/run_fixture.h"
 
+#include <optional>
+
 #include "framework/sysutils.h"
 
 namespace rt {
@@ -103,12 +105,12 @@ TEST_F(OutcomeTest, MissingProgramsFolderEndsTheRunAndKeepsTheEntry) {
     ASSERT_FALSE(link.empty());
     ASSERT_TRUE(StageEntry({{"Trace", "1"}, {"ConfigKey", config.Path()}}));
 
-    RunResult run;
-    {
-        RemovedShellFolderValue gone("Programs");
-        ASSERT_TRUE(gone.Removed());
-        run = RunUninstaller(exe, ts::Quote(kEntry));
-    }
+    // The value goes once the window shows: the start-up's folder guard asks
+    // the shell for every shell folder, and the shell writes the value back.
+    std::optional<RemovedShellFolderValue> gone;
+    RunResult run = RunUninstaller(exe, ts::Quote(kEntry), [&gone](HWND) { gone.emplace("Programs"); });
+    ASSERT_TRUE(gone && gone->Removed());
+    gone.reset();
     EXPECT_EQ(ShellFolder("Programs"), programs);
     ASSERT_TRUE(run.windowShown);
     ASSERT_EQ(run.endMessages.size(), 2u) << ::testing::PrintToString(run.EndTexts());
