@@ -1,7 +1,6 @@
 #include "framework/controls.h"
 
 #include <algorithm>
-#include <set>
 #include <unordered_map>
 
 namespace fw {
@@ -308,7 +307,9 @@ std::unordered_map<HWND, TWinControl*>& WindowMap() {
     static auto* m = new std::unordered_map<HWND, TWinControl*>;
     return *m;
 }
-TWinControl* creating = nullptr;  // the object whose CreateWindowEx runs
+// The object whose CreateWindowEx runs on this thread: StdWndProc binds it
+// to the window at the first message the window gets.
+thread_local TWinControl* creating = nullptr;
 }  // namespace
 
 FW_IMPLEMENT_CLASS(TWinControl, TControl, [](TClassBuilder<TWinControl>& b) {
@@ -362,11 +363,13 @@ void TWinControl::CreateWnd() {
     CreateParams(p);
     if (parent_) p.WndParent = parent_->Handle();
     else if (p.Style & WS_CHILD) throw EComponentError("Control '" + Name() + "' has no parent window");
-    HINSTANCE inst = GetModuleHandleA(nullptr);
+    // Our classes belong to the module that holds the framework (orvfw.dll
+    // when a package and its host share it), so every module finds them.
+    HINSTANCE inst = FrameworkInstance();
     if (p.OwnClass) {
-        static std::set<std::string> registered;
-        if (registered.insert(p.WinClassName).second) {
-            WNDCLASSA wc = {};
+        WNDCLASSA wc = {};
+        if (!GetClassInfoA(inst, p.WinClassName.c_str(), &wc)) {
+            wc = WNDCLASSA{};
             wc.style = p.ClassStyle;
             wc.lpfnWndProc = StdWndProc;
             wc.hInstance = inst;
@@ -404,8 +407,12 @@ void TWinControl::CreateChildHandles() {
 }
 
 void TWinControl::DestroyHandle() {
-    if (handle_) DestroyWindow(handle_);  // WM_NCDESTROY forgets the handle
+    if (handle_) DestroyWnd();
     handle_ = nullptr;
+}
+
+void TWinControl::DestroyWnd() {
+    if (handle_) DestroyWindow(handle_);  // WM_NCDESTROY forgets the handle
 }
 
 LRESULT CALLBACK TWinControl::StdWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

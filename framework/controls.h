@@ -241,12 +241,27 @@ public:
     void DefaultHandler(TMessage& m);
     LRESULT Perform(UINT msg, WPARAM wp = 0, LPARAM lp = 0);
 
+    // Where a key message (WM_KEYDOWN to WM_KEYLAST) for a window inside
+    // this control goes, asked of the nearest control of ours around the
+    // window before the form's dialog keys: krDialog, the form's default and
+    // cancel buttons and its Tab navigation apply; krOwn, the message goes to
+    // its window untouched; krHandled, the control has dealt with it.
+    enum TKeyRoute { krDialog, krOwn, krHandled };
+    virtual TKeyRoute RouteKey(MSG& /*msg*/) { return krDialog; }
+
 protected:
     virtual void CreateParams(TCreateParams& p);
     virtual void CreateWnd();
     // The window exists: apply what the fields hold.
     virtual void InitWnd();
+    // Destroys the window (and with it the child windows) when there is one.
     void DestroyHandle();
+    // The teardown of the window: DestroyHandle calls it while the window
+    // still exists.  A control that hosts something in its window (an OLE
+    // object) overrides it to let that go first, in its own order, then calls
+    // the inherited one; because the base destructor cannot reach the
+    // override, such a control also calls DestroyHandle in its destructor.
+    virtual void DestroyWnd();
     // The style bits changed at run time: apply them to the window.
     void UpdateStyle();
     // Shrinks r (the client area) by borders the control draws itself.
