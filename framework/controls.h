@@ -73,6 +73,19 @@ enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 }
 using TAnchors = unsigned;
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
+// Dragging: the mode, the cursor shown over a target, and the events.  The
+// framework stores and streams them; controls that publish them (hosted
+// ActiveX controls) keep the classic property set.
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+constexpr TCursor crDrag = static_cast<TCursor>(-12);
+using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TDragOverEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDragEvent = TEvent<void(TObject* Sender, TObject*& DragObject)>;
+
+class TMenuItem;
+
 struct TMessage {
     UINT Msg;
     WPARAM WParam;
@@ -138,9 +151,22 @@ public:
     void SetParentColor(bool v);
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor c) { cursor_ = c; }
+    bool ParentShowHint() const { return parentShowHint_; }
+    void SetParentShowHint(bool v) { parentShowHint_ = v; }
+    TCursor DragCursor() const { return dragCursor_; }
+    void SetDragCursor(TCursor c) { dragCursor_ = c; }
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode m) { dragMode_ = m; }
+    // The context menu: a menu item whose sub-items are its entries.
+    TMenuItem* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TMenuItem* m);
 
     TNotifyEvent OnClick;
     TNotifyEvent OnResize;
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TEndDragEvent OnEndDrag;
+    TStartDragEvent OnStartDrag;
 
     virtual void Click();
     void Loaded() override;
@@ -179,6 +205,11 @@ protected:
     TColor color_ = clBtnFace;
     bool parentColor_ = false;
     TCursor cursor_ = crDefault;
+    bool parentShowHint_ = true;
+    TCursor dragCursor_ = crDrag;
+    TDragMode dragMode_ = dmManual;
+    TMenuItem* popupMenu_ = nullptr;
+    void Notification(TComponent* c, TOperation op) override;
     friend class TWinControl;
 };
 
@@ -224,6 +255,10 @@ public:
 
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool v);
+    // The position among the parent's windowed controls in the Tab order
+    // (which is the windows' order); -1 without a parent.
+    int TabOrder() const;
+    void SetTabOrder(int order);
     bool Focused() const;
     virtual void SetFocus();
     bool CanFocus() const;
