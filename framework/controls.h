@@ -94,6 +94,7 @@ struct TMessage {
 };
 
 class TWinControl;
+class TCanvas;
 
 // A visual component: position and size in its parent's client area (a
 // form's are screen coordinates and outer sizes), alignment and anchors.
@@ -283,6 +284,12 @@ public:
     // its window untouched; krHandled, the control has dealt with it.
     enum TKeyRoute { krDialog, krOwn, krHandled };
     virtual TKeyRoute RouteKey(MSG& /*msg*/) { return krDialog; }
+
+    // Paints the window (made when there is none) and its child windows into
+    // a device context or canvas, its top left corner at (x, y); see
+    // PaintWindowTo in framework/graphics.h, where these are defined.
+    void PaintTo(HDC dc, int x, int y);
+    void PaintTo(TCanvas& canvas, int x, int y);
 
 protected:
     virtual void CreateParams(TCreateParams& p);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/dialogs.h"
 #include "framework/extctrls.h"
 #include "framework/formres.h"
 
@@ -440,7 +441,8 @@ void TApplication::DestroyForms() {
 void RegisterFrameworkClasses() {
     RegisterClasses({&TLabel::StaticClass(), &TButton::StaticClass(), &TCheckBox::StaticClass(),
                      &TListBox::StaticClass(), &TRadioGroup::StaticClass(), &TPanel::StaticClass(),
-                     &TMenuItem::StaticClass(), &TTimer::StaticClass(), &TForm::StaticClass()});
+                     &TMenuItem::StaticClass(), &TTimer::StaticClass(), &TForm::StaticClass(),
+                     &TOpenDialog::StaticClass(), &TSaveDialog::StaticClass()});
 }
 
 }  // namespace fw

@@ -509,6 +509,10 @@ void TCustomPanel::WndProc(TMessage& m) {
             m.Result = 0;
             return;
         }
+        case WM_PRINTCLIENT:  // painting into a given context (PaintTo, PrintWindow)
+            Paint(reinterpret_cast<HDC>(m.WParam));
+            m.Result = 0;
+            return;
         case WM_ERASEBKGND:
             m.Result = 1;  // Paint fills the whole client area
             return;
