@@ -75,6 +75,16 @@ OleVariant OleVariant::Invoke(const std::string& name, WORD flags, const std::ve
     return InvokeDispatch(disp.get(), GetDispId(disp.get(), name), flags, args, name);
 }
 
+OleVariant CreateOleObject(const std::string& progID) {
+    CLSID clsid;
+    CheckHr(CLSIDFromProgID(AnsiToWide(progID).c_str(), &clsid), ("Invalid class string " + progID).c_str());
+    ComPtr<IDispatch> disp;
+    CheckHr(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IidOf<IDispatch>(),
+                             disp.put_void()),
+            ("Cannot create " + progID).c_str());
+    return OleVariant(disp);
+}
+
 void OleVariant::Set(const std::string& name, const OleVariant& value) const {
     Invoke(name, DISPATCH_PROPERTYPUT, {value});
 }

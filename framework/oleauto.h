@@ -61,4 +61,7 @@ public:
     OleVariant Invoke(const std::string& name, WORD flags, const std::vector<OleVariant>& args) const;
 };
 
+// A new automation object of the class progID ("Scripting.Dictionary").
+OleVariant CreateOleObject(const std::string& progID);
+
 }  // namespace fw

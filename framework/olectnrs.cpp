@@ -42,6 +42,7 @@ void TOleContainer::CreateObject(const std::string& progID, bool iconic) {
     }
     oleObject_ = obj;
     OleSetContainedObject(obj.get(), TRUE);
+    running_ = OleIsRunning(obj.get()) != FALSE;  // OleCreate may have run it
     std::wstring app = AnsiToWide(Application.Title().empty() ? "Application" : Application.Title());
     obj->SetHostNames(app.c_str(), app.c_str());
     if (sizeMode_ == smAutoSize) AutoSize();

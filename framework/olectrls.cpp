@@ -263,7 +263,7 @@ TOleState TOleHost::State() const {
     if (uiActive_) return osUIActive;
     if (inPlaceActive_) return osInPlaceActive;
     if (open_) return osOpen;
-    if (running_ || OleIsRunning(oleObject_.get())) return osRunning;
+    if (running_) return osRunning;
     return osLoaded;
 }
 
