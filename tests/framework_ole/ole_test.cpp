@@ -13,6 +13,7 @@
 #include "framework/forms.h"
 #include "framework/olectnrs.h"
 #include "framework/olectrls.h"
+#include "tests/framework_ole/testcontrol.h"
 #include "tests/support/httpserver.h"
 
 using namespace fw;
@@ -310,6 +311,118 @@ TEST_F(Hosting, EnterInsideAHostedControlDoesNotPressTheDefaultButton) {
     PostMessageW(check->HandleValue(), WM_KEYDOWN, VK_RETURN, 0);
     Application.ProcessMessages();
     EXPECT_EQ(clicks, 1);
+}
+
+// --- a control of our own, hosted ---------------------------------------------------
+
+class TTestControl : public TOleControl {
+public:
+    explicit TTestControl(TComponent* o) : TOleControl(o) {}
+    TNotifyEvent OnPing;  // event 10
+    TOleEvent OnValue;    // event 11, one argument
+
+protected:
+    void InitControlData(TControlData& d) override {
+        d.ClassID = tc::CLSID_TestControl;
+        d.EventIID = tc::DIID_TestControlEvents;
+        d.EventDispIDs = {10, 11};
+        d.EventFields = {&OnPing, &OnValue};
+        d.Version = 401;
+    }
+};
+
+class ControlHosting : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tc::Log() = tc::ControlLog{};
+        form = new TForm(nullptr);
+        form->SetBounds(50, 50, 400, 300);
+        form->Show();
+        control = new TTestControl(form);
+        control->SetBounds(0, 0, 150, 60);
+        control->SetParent(form);
+    }
+    void TearDown() override { form->Free(); }
+    OleInit ole;
+    tc::Registration registration;
+    TForm* form = nullptr;
+    TTestControl* control = nullptr;
+};
+
+TEST_F(ControlHosting, EmbeddedAtItsSizeWithPropertiesEventsAndAFixedTeardown) {
+    auto& log = tc::Log();
+    // The control asked for its site before its initialisation.
+    ASSERT_GE(log.calls.size(), 2u);
+    EXPECT_EQ(log.calls[0], "SetClientSite");
+    EXPECT_EQ(log.calls[1], "InitNew");
+    EXPECT_EQ(log.extent.cx, PixelsToHimetric(150, true));
+    EXPECT_EQ(log.extent.cy, PixelsToHimetric(60, false));
+    ASSERT_NE(log.window, nullptr);
+    EXPECT_EQ(GetParent(log.window), control->HandleValue());
+    RECT r;
+    GetClientRect(log.window, &r);
+    EXPECT_EQ(r.right, 150);
+    EXPECT_EQ(r.bottom, 60);
+    control->SetBounds(0, 0, 200, 80);  // follows the control's bounds
+    GetClientRect(log.window, &r);
+    EXPECT_EQ(r.right, 200);
+    EXPECT_EQ(r.bottom, 80);
+
+    control->SetProperty(1, std::string("hello"));
+    EXPECT_EQ(control->GetProperty(1).ToString(), "hello");
+    EXPECT_EQ(control->OleObject().Get("Caption").ToString(), "hello");
+
+    std::vector<std::string> events;
+    control->OnPing = [&](TObject* s) { events.push_back(s == control ? "ping" : "ping from elsewhere"); };
+    control->OnValue = [&](TObject*, const std::vector<OleVariant>& args) {
+        events.push_back("value " + (args.empty() ? std::string("none") : args[0].ToString()));
+    };
+    control->OleObject().Call("Fire", 10);
+    control->OleObject().Call("Fire", 11);
+    control->OleObject().Call("Fire", 12);  // no field bound: ignored
+    EXPECT_EQ(events, (std::vector<std::string>{"ping", "value 7"}));
+
+    log.calls.clear();
+    control->Free();
+    control = nullptr;
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"InPlaceDeactivate", "UIDeactivate", "Unadvise", "Hide",
+                                                   "Close(NOSAVE)", "SetClientSite(null)", "Released"}));
+    EXPECT_EQ(log.alive, 0);
+}
+
+TEST_F(ControlHosting, KeysGoToTheControlBeforeTheFormsDefaultButton) {
+    auto* check = new TCheckBox(form);
+    check->SetBounds(10, 100, 100, 20);
+    check->SetTabStop(true);
+    check->SetParent(form);
+    auto* ok = new TButton(form);
+    ok->SetBounds(10, 150, 75, 25);
+    ok->SetDefault(true);
+    ok->SetParent(form);
+    int clicks = 0;
+    ok->OnClick = [&](TObject*) { ++clicks; };
+
+    control->SetFocus();  // UI-activates the control, which focuses its field
+    Application.ProcessMessages();
+    HWND field = tc::Log().window;
+    ASSERT_EQ(GetFocus(), field);
+    EXPECT_GE(control->State(), osUIActive);
+    PostMessageW(field, WM_KEYDOWN, VK_RETURN, 0);
+    Application.ProcessMessages();
+    EXPECT_EQ(tc::Log().keys, std::vector<UINT>{VK_RETURN});
+    EXPECT_EQ(clicks, 0);
+    // A character outside the ANSI code page reaches the Unicode field whole.
+    PostMessageW(field, WM_CHAR, 0x0416, 0);
+    Application.ProcessMessages();
+    wchar_t text[16] = L"sentinel";
+    GetWindowTextW(field, text, 16);
+    EXPECT_EQ(std::wstring(text), L"\x0416");
+    // Tab: offered to the control first, which declines; the form moves on.
+    PostMessageW(field, WM_KEYDOWN, VK_TAB, 0);
+    Application.ProcessMessages();
+    EXPECT_EQ(tc::Log().keys, (std::vector<UINT>{VK_RETURN, VK_TAB}));
+    EXPECT_EQ(GetFocus(), check->HandleValue());
+    EXPECT_EQ(clicks, 0);
 }
 
 }  // namespace
