@@ -20,11 +20,30 @@ int PixelsPerInch(bool horizontal) {
 LONG PixelsToHimetric(LONG px, bool horizontal) { return MulDiv(px, 2540, PixelsPerInch(horizontal)); }
 LONG HimetricToPixels(LONG hm, bool horizontal) { return MulDiv(hm, PixelsPerInch(horizontal), 2540); }
 
+// The IDispatch methods of an object called by dispatch identifier only
+// (ambient properties, events): no type information, no names.
+template <typename Base>
+class DispatchByIdOnly : public Base {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+        if (!n) return E_POINTER;
+        *n = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** ti) override {
+        if (ti) *ti = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+};
+
 // The client site of one host.  It holds a plain pointer to its host, which
 // the host clears (Detach) when the object goes: an object that keeps the
 // site afterwards finds it answering E_UNEXPECTED, never a freed host.
 class OleSite final
-    : public ComObject<IOleClientSite, IOleInPlaceSite, IOleControlSite, IDispatch> {
+    : public DispatchByIdOnly<ComObject<IOleClientSite, IOleInPlaceSite, IOleControlSite, IDispatch>> {
 public:
     explicit OleSite(TOleHost* host) : host_(host) {}
     void Detach() { host_ = nullptr; }
@@ -110,18 +129,6 @@ public:
     HRESULT STDMETHODCALLTYPE ShowPropertyFrame() override { return E_NOTIMPL; }
 
     // IDispatch: the ambient properties.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-        if (!n) return E_POINTER;
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** ti) override {
-        if (ti) *ti = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return DISP_E_UNKNOWNNAME;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
                                      EXCEPINFO*, UINT*) override;
 
@@ -376,23 +383,11 @@ TWinControl::TKeyRoute TOleHost::RouteKey(MSG& msg) {
 // --- TOleControl ------------------------------------------------------------------
 
 // The sink of a control's events: its connection point calls Invoke.
-class OleEventSink final : public ComObject<IDispatch> {
+class OleEventSink final : public DispatchByIdOnly<ComObject<IDispatch>> {
 public:
     OleEventSink(TOleControl* host, const IID& eventIid) : host_(host), eventIid_(eventIid) {}
     void Detach() { host_ = nullptr; }
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-        if (!n) return E_POINTER;
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** ti) override {
-        if (ti) *ti = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return DISP_E_UNKNOWNNAME;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO*, UINT*) override {
         if (result) VariantInit(result);

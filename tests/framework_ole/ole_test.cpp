@@ -33,6 +33,21 @@ bool PumpUntil(F done, int timeoutMs = 15000) {
     return true;
 }
 
+// Below a hosted control: a check box next in the Tab order at top, and a
+// default button under it that counts its clicks.
+TCheckBox* AddCheckBoxAndDefaultButton(TForm* form, int top, int& clicks) {
+    auto* check = new TCheckBox(form);
+    check->SetBounds(10, top, 100, 20);
+    check->SetTabStop(true);
+    check->SetParent(form);
+    auto* ok = new TButton(form);
+    ok->SetBounds(10, top + 30, 75, 25);
+    ok->SetDefault(true);
+    ok->SetParent(form);
+    ok->OnClick = [&clicks](TObject*) { ++clicks; };
+    return check;
+}
+
 // --- late binding ------------------------------------------------------------------
 
 // An automation object that records the last call it got and fails its
@@ -280,16 +295,8 @@ TEST_F(Hosting, EnterInsideAHostedControlDoesNotPressTheDefaultButton) {
     auto* wb = new TWebBrowser(form);
     wb->SetBounds(0, 0, 300, 200);
     wb->SetParent(form);
-    auto* check = new TCheckBox(form);
-    check->SetBounds(10, 220, 100, 20);
-    check->SetTabStop(true);
-    check->SetParent(form);
-    auto* ok = new TButton(form);
-    ok->SetBounds(10, 250, 75, 25);
-    ok->SetDefault(true);
-    ok->SetParent(form);
     int clicks = 0;
-    ok->OnClick = [&](TObject*) { ++clicks; };
+    TCheckBox* check = AddCheckBoxAndDefaultButton(form, 220, clicks);
     wb->Navigate(server.Url("/form"));
     Application.ProcessMessages();
 
@@ -391,16 +398,8 @@ TEST_F(ControlHosting, EmbeddedAtItsSizeWithPropertiesEventsAndAFixedTeardown) {
 }
 
 TEST_F(ControlHosting, KeysGoToTheControlBeforeTheFormsDefaultButton) {
-    auto* check = new TCheckBox(form);
-    check->SetBounds(10, 100, 100, 20);
-    check->SetTabStop(true);
-    check->SetParent(form);
-    auto* ok = new TButton(form);
-    ok->SetBounds(10, 150, 75, 25);
-    ok->SetDefault(true);
-    ok->SetParent(form);
     int clicks = 0;
-    ok->OnClick = [&](TObject*) { ++clicks; };
+    TCheckBox* check = AddCheckBoxAndDefaultButton(form, 100, clicks);
 
     control->SetFocus();  // UI-activates the control, which focuses its field
     Application.ProcessMessages();
