@@ -27,9 +27,21 @@ BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
+HINSTANCE FrameworkInstance() {
+    static const char marker = 0;
+    static HINSTANCE inst = [] {
+        HMODULE m = nullptr;
+        if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                &marker, &m))
+            m = GetModuleHandleA(nullptr);
+        return m;
+    }();
+    return inst;
+}
+
 void TApplication::Initialize() {
     if (handle_) return;
-    HINSTANCE inst = GetModuleHandleA(nullptr);
+    HINSTANCE inst = FrameworkInstance();
     WNDCLASSA wc = {};
     wc.lpfnWndProc = AppWndProc;
     wc.hInstance = inst;
@@ -76,40 +88,47 @@ void TApplication::RemoveMessageFilter(int id) {
                    filters_.end());
 }
 
-bool TApplication::DispatchOne(MSG& msg) {
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) return false;
+    bool unicode = msg.hwnd && IsWindowUnicode(msg.hwnd);
+    BOOL got = unicode ? PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)
+                       : PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+    if (!got) return false;
     if (msg.message == WM_QUIT) {
         terminated_ = true;
-        return false;
+        return true;
     }
+    DispatchOne(msg, unicode);
+    return true;
+}
+
+void TApplication::DispatchOne(MSG& msg, bool unicode) {
     // A filter may remove itself (a form that closes): walk a copy.
     auto filters = filters_;
     for (auto& f : filters) {
         bool handled = false;
         Guard([&] { handled = f.second(msg); });
-        if (handled) return true;
+        if (handled) return;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-    return true;
+    if (unicode) DispatchMessageW(&msg);
+    else DispatchMessageA(&msg);
 }
 
 void TApplication::ProcessMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!DispatchOne(msg)) break;
+    while (ProcessMessage(msg)) {
+        if (msg.message == WM_QUIT) break;
     }
 }
 
 void TApplication::HandleMessage() {
     MSG msg;
-    BOOL r = GetMessageA(&msg, nullptr, 0, 0);
-    if (r == -1) return;
-    if (r == 0) {
-        terminated_ = true;
-        PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
+    if (!ProcessMessage(msg)) {
+        WaitMessage();
         return;
     }
-    DispatchOne(msg);
+    if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
 }
 
 void TApplication::Run() {
@@ -118,14 +137,8 @@ void TApplication::Run() {
     // unless the program already ended (a fatal stop while it was created).
     if (mainForm_ && !terminated_ && !mainForm_->Visible()) mainForm_->Show();
     MSG msg;
-    while (!terminated_) {
-        BOOL r = GetMessageA(&msg, nullptr, 0, 0);
-        if (r == 0 || r == -1) {
-            terminated_ = true;
-            break;
-        }
-        DispatchOne(msg);
-    }
+    while (!terminated_)
+        if (!ProcessMessage(msg)) WaitMessage();
 }
 
 void TApplication::Terminate() {

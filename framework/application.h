@@ -15,6 +15,10 @@ namespace fw {
 
 class TCustomForm;
 
+// The module that holds the framework (orvfw.dll in its shared form, the
+// program otherwise): its window classes are registered with it.
+HINSTANCE FrameworkInstance();
+
 // Cursor values as the framework numbers them.
 enum TCursor : int {
     crDefault = 0,
@@ -98,7 +102,12 @@ public:
     void RemoveMessageFilter(int id);
 
 private:
-    bool DispatchOne(MSG& msg);  // false at WM_QUIT
+    // Takes the next message off the queue, if any, and handles it: true
+    // when there was one (msg holds it).  A message for a Unicode window is
+    // taken and dispatched in its Unicode form (hosted controls are Unicode),
+    // any other in its ANSI form.
+    bool ProcessMessage(MSG& msg);
+    void DispatchOne(MSG& msg, bool unicode);
 
     HWND handle_ = nullptr;
     std::string title_;

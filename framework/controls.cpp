@@ -1,7 +1,8 @@
 #include "framework/controls.h"
 
 #include <algorithm>
-#include <set>
+
+#include "framework/stdctrls.h"
 #include <unordered_map>
 
 namespace fw {
@@ -141,6 +142,7 @@ const std::vector<std::string> kAlignNames = {"alNone", "alTop", "alBottom", "al
 const std::vector<std::string> kAnchorNames = {"akLeft", "akTop", "akRight", "akBottom"};
 const std::vector<std::string> kFontStyleNames = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
 const std::vector<std::string> kCursorNames = {"crDefault"};
+const std::vector<std::string> kDragModeNames = {"dmManual", "dmAutomatic"};
 
 bool FontStored(const TComponent* c) { return !static_cast<const TControl*>(c)->ParentFont(); }
 bool ColorStored(const TComponent* c) { return !static_cast<const TControl*>(c)->ParentColor(); }
@@ -183,8 +185,16 @@ FW_IMPLEMENT_CLASS(TControl, TComponent, [](TClassBuilder<TControl>& b) {
     b.Boolean("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, true);
     b.Boolean("ShowHint", &TControl::ShowHint, &TControl::SetShowHint, false);
     b.Boolean("Visible", &TControl::Visible, &TControl::SetVisible, true);
+    b.Integer("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor, crDrag);
+    b.Enum("DragMode", kDragModeNames, &TControl::DragMode, &TControl::SetDragMode, dmManual);
+    b.Boolean("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, true);
+    b.Reference<TMenuItem>("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
     b.Event("OnClick", &TControl::OnClick);
     b.Event("OnResize", &TControl::OnResize);
+    b.Event("OnDragDrop", &TControl::OnDragDrop);
+    b.Event("OnDragOver", &TControl::OnDragOver);
+    b.Event("OnEndDrag", &TControl::OnEndDrag);
+    b.Event("OnStartDrag", &TControl::OnStartDrag);
 })
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {
@@ -204,6 +214,18 @@ void TControl::SetParent(TWinControl* p) {
     if (p == this) throw EComponentError("A control cannot be its own parent");
     if (parent_) parent_->RemoveControl(this);
     if (p) p->InsertControl(this);
+}
+
+void TControl::SetPopupMenu(TMenuItem* m) {
+    if (popupMenu_ == m) return;
+    if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+    popupMenu_ = m;
+    if (m) m->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* c, TOperation op) {
+    TComponent::Notification(c, op);
+    if (op == opRemove && c == popupMenu_) popupMenu_ = nullptr;
 }
 
 void TControl::SetParentComponent(TComponent* p) {
@@ -308,12 +330,15 @@ std::unordered_map<HWND, TWinControl*>& WindowMap() {
     static auto* m = new std::unordered_map<HWND, TWinControl*>;
     return *m;
 }
-TWinControl* creating = nullptr;  // the object whose CreateWindowEx runs
+// The object whose CreateWindowEx runs on this thread: StdWndProc binds it
+// to the window at the first message the window gets.
+thread_local TWinControl* creating = nullptr;
 }  // namespace
 
 FW_IMPLEMENT_CLASS(TWinControl, TControl, [](TClassBuilder<TWinControl>& b) {
     b.Unpublished();
     b.Boolean("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, false);
+    b.Integer("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
 })
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
@@ -362,11 +387,13 @@ void TWinControl::CreateWnd() {
     CreateParams(p);
     if (parent_) p.WndParent = parent_->Handle();
     else if (p.Style & WS_CHILD) throw EComponentError("Control '" + Name() + "' has no parent window");
-    HINSTANCE inst = GetModuleHandleA(nullptr);
+    // Our classes belong to the module that holds the framework (orvfw.dll
+    // when a package and its host share it), so every module finds them.
+    HINSTANCE inst = FrameworkInstance();
     if (p.OwnClass) {
-        static std::set<std::string> registered;
-        if (registered.insert(p.WinClassName).second) {
-            WNDCLASSA wc = {};
+        WNDCLASSA wc = {};
+        if (!GetClassInfoA(inst, p.WinClassName.c_str(), &wc)) {
+            wc = WNDCLASSA{};
             wc.style = p.ClassStyle;
             wc.lpfnWndProc = StdWndProc;
             wc.hInstance = inst;
@@ -404,8 +431,12 @@ void TWinControl::CreateChildHandles() {
 }
 
 void TWinControl::DestroyHandle() {
-    if (handle_) DestroyWindow(handle_);  // WM_NCDESTROY forgets the handle
+    if (handle_) DestroyWnd();
     handle_ = nullptr;
+}
+
+void TWinControl::DestroyWnd() {
+    if (handle_) DestroyWindow(handle_);  // WM_NCDESTROY forgets the handle
 }
 
 LRESULT CALLBACK TWinControl::StdWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -557,6 +588,37 @@ void TWinControl::SetTabStop(bool v) {
     if (v == tabStop_) return;
     tabStop_ = v;
     UpdateStyle();
+}
+
+int TWinControl::TabOrder() const {
+    if (!parent_) return -1;
+    int i = 0;
+    for (TControl* c : parent_->controls_) {
+        if (c == this) return i;
+        if (dynamic_cast<TWinControl*>(c)) ++i;
+    }
+    return -1;
+}
+
+void TWinControl::SetTabOrder(int order) {
+    if (!parent_ || order < 0 || order == TabOrder()) return;
+    auto& list = parent_->controls_;
+    list.erase(std::find(list.begin(), list.end(), this));
+    // Insert before the windowed sibling now at that position (or last).
+    auto at = list.end();
+    int i = 0;
+    for (auto it = list.begin(); it != list.end(); ++it) {
+        if (!dynamic_cast<TWinControl*>(*it)) continue;
+        if (i++ == order) { at = it; break; }
+    }
+    at = list.insert(at, this);
+    if (!handle_) return;
+    // Dialog navigation follows the windows' order: place this window after
+    // the windowed sibling before it (first when none).
+    HWND after = HWND_TOP;
+    for (auto it = list.begin(); it != at; ++it)
+        if (auto* w = dynamic_cast<TWinControl*>(*it); w && w->handle_) after = w->handle_;
+    SetWindowPos(handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }

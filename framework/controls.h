@@ -73,6 +73,19 @@ enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 }
 using TAnchors = unsigned;
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
+// Dragging: the mode, the cursor shown over a target, and the events.  The
+// framework stores and streams them; controls that publish them (hosted
+// ActiveX controls) keep the classic property set.
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+constexpr TCursor crDrag = static_cast<TCursor>(-12);
+using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TDragOverEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDragEvent = TEvent<void(TObject* Sender, TObject*& DragObject)>;
+
+class TMenuItem;
+
 struct TMessage {
     UINT Msg;
     WPARAM WParam;
@@ -139,9 +152,22 @@ public:
     void SetParentColor(bool v);
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor c) { cursor_ = c; }
+    bool ParentShowHint() const { return parentShowHint_; }
+    void SetParentShowHint(bool v) { parentShowHint_ = v; }
+    TCursor DragCursor() const { return dragCursor_; }
+    void SetDragCursor(TCursor c) { dragCursor_ = c; }
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode m) { dragMode_ = m; }
+    // The context menu: a menu item whose sub-items are its entries.
+    TMenuItem* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TMenuItem* m);
 
     TNotifyEvent OnClick;
     TNotifyEvent OnResize;
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TEndDragEvent OnEndDrag;
+    TStartDragEvent OnStartDrag;
 
     virtual void Click();
     void Loaded() override;
@@ -180,6 +206,11 @@ protected:
     TColor color_ = clBtnFace;
     bool parentColor_ = false;
     TCursor cursor_ = crDefault;
+    bool parentShowHint_ = true;
+    TCursor dragCursor_ = crDrag;
+    TDragMode dragMode_ = dmManual;
+    TMenuItem* popupMenu_ = nullptr;
+    void Notification(TComponent* c, TOperation op) override;
     friend class TWinControl;
 };
 
@@ -225,6 +256,10 @@ public:
 
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool v);
+    // The position among the parent's windowed controls in the Tab order
+    // (which is the windows' order); -1 without a parent.
+    int TabOrder() const;
+    void SetTabOrder(int order);
     bool Focused() const;
     virtual void SetFocus();
     bool CanFocus() const;
@@ -242,6 +277,14 @@ public:
     void DefaultHandler(TMessage& m);
     LRESULT Perform(UINT msg, WPARAM wp = 0, LPARAM lp = 0);
 
+    // Where a key message (WM_KEYDOWN to WM_KEYLAST) for a window inside
+    // this control goes, asked of the nearest control of ours around the
+    // window before the form's dialog keys: krDialog, the form's default and
+    // cancel buttons and its Tab navigation apply; krOwn, the message goes to
+    // its window untouched; krHandled, the control has dealt with it.
+    enum TKeyRoute { krDialog, krOwn, krHandled };
+    virtual TKeyRoute RouteKey(MSG& /*msg*/) { return krDialog; }
+
     // Paints the window (made when there is none) and its child windows into
     // a device context or canvas, its top left corner at (x, y); see
     // PaintWindowTo in framework/graphics.h, where these are defined.
@@ -253,7 +296,14 @@ protected:
     virtual void CreateWnd();
     // The window exists: apply what the fields hold.
     virtual void InitWnd();
+    // Destroys the window (and with it the child windows) when there is one.
     void DestroyHandle();
+    // The teardown of the window: DestroyHandle calls it while the window
+    // still exists.  A control that hosts something in its window (an OLE
+    // object) overrides it to let that go first, in its own order, then calls
+    // the inherited one; because the base destructor cannot reach the
+    // override, such a control also calls DestroyHandle in its destructor.
+    virtual void DestroyWnd();
     // The style bits changed at run time: apply them to the window.
     void UpdateStyle();
     // Shrinks r (the client area) by borders the control draws itself.

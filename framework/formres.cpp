@@ -34,14 +34,6 @@ struct Node {
     std::vector<std::unique_ptr<Node>> children;
 };
 
-std::wstring Widen(const std::string& s) {
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-
 class Parser {
 public:
     explicit Parser(const std::string& t) : t_(t) {}
@@ -138,7 +130,7 @@ private:
                     piece += ch;
                 }
                 a += piece;
-                w += Widen(piece);
+                w += AnsiToWide(piece);
             } else if (c == '#') {
                 ++pos_;
                 size_t b = pos_;

@@ -21,12 +21,22 @@ bool Never(const TComponent*) { return false; }
 
 // Enter and Escape press the form's default and cancel buttons (Enter on a
 // focused button presses that one); other keys get the dialog manager's
-// navigation (Tab, arrows).  One filter serves every form.
+// navigation (Tab, arrows).  One filter serves every form.  The nearest
+// control of ours around the window is asked first (RouteKey): a hosted
+// control gets its accelerators, and Enter typed inside it stays its own.
 bool DialogKeys(MSG& msg) {
     if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(root));
     if (!form || !IsWindowEnabled(root)) return false;
+    for (HWND h = msg.hwnd; h && h != root; h = GetParent(h)) {
+        if (TWinControl* c = TWinControl::FromHandle(h)) {
+            TWinControl::TKeyRoute route = c->RouteKey(msg);
+            if (route == TWinControl::krHandled) return true;
+            if (route == TWinControl::krOwn) return false;
+            break;
+        }
+    }
     if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
         TButton* b = nullptr;
         if (msg.wParam == VK_RETURN) {
@@ -40,6 +50,8 @@ bool DialogKeys(MSG& msg) {
             return true;
         }
     }
+    // The message was taken off the queue in the window's own character set.
+    if (IsWindowUnicode(msg.hwnd)) return IsDialogMessageW(root, &msg) != FALSE;
     return IsDialogMessageA(root, &msg) != FALSE;
 }
 

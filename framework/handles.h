@@ -1,6 +1,6 @@
 // One owner per resource: UniqueHandle (a Win32 handle with its close
-// function), the aliases per kind, ComPtr (a COM interface pointer) and
-// OleInit / CoInit (an initialisation undone only after it succeeded).
+// function) and the aliases per kind.  The COM owners (ComPtr, OleInit,
+// Bstr, Variant) are in framework/com.h, which this header brings along.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,8 @@
 #include <ole2.h>
 
 #include <utility>
+
+#include "framework/com.h"
 
 namespace fw {
 
@@ -72,61 +74,5 @@ using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 using UniqueFind = UniqueHandle<HANDLE, FindTraits>;
 using UniqueFile = UniqueHandle<HANDLE, FileTraits>;
 using UniqueKernel = UniqueHandle<HANDLE, KernelTraits>;
-
-// A COM interface pointer with one reference owned.
-template <typename I>
-class ComPtr {
-public:
-    ComPtr() noexcept = default;
-    ComPtr(std::nullptr_t) noexcept {}
-    ~ComPtr() { reset(); }
-    ComPtr(const ComPtr& o) noexcept : p_(o.p_) { if (p_) p_->AddRef(); }
-    ComPtr& operator=(const ComPtr& o) noexcept {
-        if (o.p_) o.p_->AddRef();
-        reset();
-        p_ = o.p_;
-        return *this;
-    }
-    ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr&& o) noexcept {
-        if (this != &o) { reset(); p_ = std::exchange(o.p_, nullptr); }
-        return *this;
-    }
-    // Takes over a reference that the caller already holds.
-    static ComPtr attach(I* p) noexcept { ComPtr c; c.p_ = p; return c; }
-
-    I* get() const noexcept { return p_; }
-    I* operator->() const noexcept { return p_; }
-    explicit operator bool() const noexcept { return p_ != nullptr; }
-    I** put() noexcept { reset(); return &p_; }
-    void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
-    I* detach() noexcept { return std::exchange(p_, nullptr); }
-    void reset() noexcept { if (p_) { p_->Release(); p_ = nullptr; } }
-
-    // Another interface of the same object, or an empty pointer.
-    template <typename J>
-    ComPtr<J> try_query(REFIID iid) const noexcept {
-        ComPtr<J> r;
-        if (p_) p_->QueryInterface(iid, r.put_void());
-        return r;
-    }
-
-private:
-    I* p_ = nullptr;
-};
-
-// OleInitialize for the calling thread, undone in the destructor only when it
-// succeeded (S_FALSE, "already initialised", also counts and must be undone).
-class OleInit {
-public:
-    OleInit() noexcept : hr_(OleInitialize(nullptr)) {}
-    ~OleInit() { if (SUCCEEDED(hr_)) OleUninitialize(); }
-    OleInit(const OleInit&) = delete;
-    OleInit& operator=(const OleInit&) = delete;
-    HRESULT result() const noexcept { return hr_; }
-
-private:
-    HRESULT hr_;
-};
 
 }  // namespace fw

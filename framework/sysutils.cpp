@@ -1,5 +1,6 @@
 #include "framework/sysutils.h"
 
+#include <cwchar>
 #include <vector>
 
 namespace fw {
@@ -48,6 +49,24 @@ bool SameText(const std::string& a, const std::string& b) {
 }
 
 std::string IntToStr(long long v) { return std::to_string(v); }
+
+std::wstring AnsiToWide(const std::string& s) {
+    if (s.empty()) return {};
+    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+std::string WideToAnsi(const wchar_t* s, int length) {
+    if (!s) return {};
+    if (length < 0) length = static_cast<int>(wcslen(s));
+    if (length == 0) return {};
+    int n = WideCharToMultiByte(CP_ACP, 0, s, length, nullptr, 0, nullptr, nullptr);
+    std::string a(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, s, length, a.data(), n, nullptr, nullptr);
+    return a;
+}
 
 std::string DateToStr(const SYSTEMTIME& t) {
     char buf[128] = {};

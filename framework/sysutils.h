@@ -1,6 +1,6 @@
 // Exception classes (Exception, EOSError, ERegistryException, EOleError),
-// checks that turn platform failures into them, and text and date helpers in
-// the system's formats.
+// checks that turn platform failures into them, text and date helpers in the
+// system's formats, and the conversion between ANSI and UTF-16 text.
 #pragma once
 
 #include <windows.h>
@@ -66,6 +66,12 @@ void CheckHr(HRESULT hr, const char* what);
 std::string UpperCase(std::string s);
 bool SameText(const std::string& a, const std::string& b);  // ASCII, ignoring case
 std::string IntToStr(long long v);
+
+// Text between the system's ANSI code page and UTF-16: the one conversion
+// that every COM call, wide window and file name of the framework uses.
+std::wstring AnsiToWide(const std::string& s);
+std::string WideToAnsi(const wchar_t* s, int length = -1);  // -1: up to the terminating zero
+inline std::string WideToAnsi(const std::wstring& s) { return WideToAnsi(s.c_str(), static_cast<int>(s.size())); }
 
 // Date and time as text in the user's short date and long time formats.
 std::string DateToStr(const SYSTEMTIME& t);

@@ -23,9 +23,7 @@ namespace {
 
 // The demo prints to a Linux terminal: texts in the ANSI code page go out as UTF-8.
 std::string Utf8(const std::string& ansi) {
-    int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, w.data(), n);
+    std::wstring w = fw::AnsiToWide(ansi);
     int m = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string u(static_cast<size_t>(m), '\0');
     WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, u.data(), m, nullptr, nullptr);

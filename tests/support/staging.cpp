@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "framework/sysutils.h"
+
 namespace ts {
 
 ScratchDir::ScratchDir(const std::string& name) : path_("C:\\orvtest\\" + name) {
@@ -111,9 +113,7 @@ std::string UnixPath(const std::string& winPath) {
     auto fn = reinterpret_cast<Fn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!fn) return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, winPath.c_str(), -1, nullptr, 0);
-    std::wstring w(n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, winPath.c_str(), -1, w.data(), n);
+    std::wstring w = fw::AnsiToWide(winPath);
     char* u = fn(w.c_str());
     if (!u) return {};
     std::string out = u;
@@ -153,12 +153,9 @@ HRESULT WriteShortcut(const std::string& file, const std::string& target, const 
     if (FAILED(hr)) return hr;
     if (FAILED(hr = link->SetPath(target.c_str()))) return hr;
     if (!arguments.empty() && FAILED(hr = link->SetArguments(arguments.c_str()))) return hr;
-    auto persist = link.try_query<IPersistFile>(IID_IPersistFile);
+    auto persist = link.try_query<IPersistFile>();
     if (!persist) return E_NOINTERFACE;
-    int n = MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide.data(), n);
-    return persist->Save(wide.c_str(), TRUE);
+    return persist->Save(fw::AnsiToWide(file).c_str(), TRUE);
 }
 
 ScratchKey::ScratchKey(HKEY root, const std::string& path) : root_(root), path_(path) {

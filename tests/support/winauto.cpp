@@ -4,6 +4,8 @@
 
 #include <thread>
 
+#include "framework/sysutils.h"
+
 namespace ts {
 
 std::vector<std::string> Dialog::ButtonTexts() const {
@@ -197,11 +199,7 @@ std::vector<std::string> ListBoxItems(HWND listBox) {
         std::wstring w(static_cast<size_t>(len) + 1, L'\0');
         SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(w.data()));
         w.resize(wcslen(w.c_str()));
-        int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        std::string a(static_cast<size_t>(n), '\0');
-        WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, a.data(), n, nullptr, nullptr);
-        a.resize(a.empty() ? 0 : a.size() - 1);
-        items.push_back(a);
+        items.push_back(fw::WideToAnsi(w));
     }
     return items;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "framework/handles.h"
+#include "framework/sysutils.h"
 #include "uninstall/kxlib/errors.h"
 #include "uninstall/kxlib/guard.h"
 #include "uninstall/kxlib/paths.h"
@@ -17,14 +18,6 @@ namespace {
 // Module handles of 32 or less count as failed loads (the platform's old
 // error values).
 bool IsLoaded(HMODULE module) { return reinterpret_cast<std::uintptr_t>(module) > 32; }
-
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
 
 using ServerEntry = HRESULT(STDAPICALLTYPE*)();
 
@@ -40,7 +33,7 @@ void UnregisterLoaded(const std::string& fileName, bool reg) {
     // undone and does not stop the unregistration.
     fw::OleInit ole;
 
-    std::wstring wide = Widen(fileName);
+    std::wstring wide = fw::AnsiToWide(fileName);
     HMODULE server = nullptr;
     // A fault in the server's DllMain during the load is stopped here when
     // the platform's loader lets it through.

@@ -45,18 +45,14 @@ void ResolveShortcut(const std::string& linkFile, std::string& target, std::stri
     fw::CheckHr(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                  link.put_void()),
                 "ResolveShortcut: shell link object");
-    fw::ComPtr<IPersistFile> file = link.try_query<IPersistFile>(IID_IPersistFile);
+    fw::ComPtr<IPersistFile> file = link.try_query<IPersistFile>();
     if (!file) fw::CheckHr(E_NOINTERFACE, "ResolveShortcut: IPersistFile");
 
-    const std::string name = Short(linkFile);
-    std::vector<wchar_t> wide(name.size() + 1, L'\0');
-    if (!name.empty())
-        MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), wide.data(),
-                            static_cast<int>(wide.size()));
+    const std::wstring wide = fw::AnsiToWide(Short(linkFile));
 
     // A file that is missing or not a shortcut leaves the object empty; its
     // empty path and arguments are the answer, so the results are not examined.
-    file->Load(wide.data(), STGM_READ);
+    file->Load(wide.c_str(), STGM_READ);
 
     char buf[256] = {};
     WIN32_FIND_DATAA found = {};
