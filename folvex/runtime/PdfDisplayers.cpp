@@ -1,0 +1,194 @@
+#include "folvex/runtime/PdfDisplayers.h"
+
+#include <algorithm>
+
+#include "folvex/runtime/AcroPDF.h"
+#include "folvex/runtime/FolvexComponent.h"
+#include "folvex/runtime/FolvexRoutines.h"
+#include "framework/extctrls.h"
+#include "framework/olectnrs.h"
+
+namespace folvex {
+
+namespace {
+
+// From this Reader major version on, a shown document has a top-level
+// window of Reader's own besides the embedded control.
+constexpr std::uint8_t kReaderWindowVersion = 8;
+const char kReaderWindowClass[] = "AcrobatSDIWindow";
+const char kPageNumViewTitle[] = "AVPageNumView";
+const char kPageNumberClass[] = "Edit";
+constexpr int kPageNumberSkip = 2;  // the third "Edit" window
+constexpr unsigned kCloseDelayMs = 100;
+constexpr int kTextBuffer = 256;
+
+// Visits the windows from Wnd in the searches' order and returns the first
+// for which Match is true (0 when none is).  The order is that of a search
+// that looks at a window, then searches its next sibling, then its first
+// child; an explicit stack replaces that recursion.
+template <typename F>
+HWND WalkWindows(HWND wnd, F&& match) {
+    std::vector<HWND> pending{wnd};
+    while (!pending.empty()) {
+        HWND w = pending.back();
+        pending.pop_back();
+        if (!w) continue;
+        if (match(w)) return w;
+        pending.push_back(GetWindow(w, GW_CHILD));     // searched after ...
+        pending.push_back(GetWindow(w, GW_HWNDNEXT));  // ... the sibling chain
+    }
+    return nullptr;
+}
+
+// The top-level windows of Reader's window class, in the system's order.
+std::vector<HWND> ReaderWindows() {
+    std::vector<HWND> found;
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, kReaderWindowClass, nullptr)) != nullptr;)
+        found.push_back(w);
+    return found;
+}
+
+}  // namespace
+
+// --- TPdfDisplayer ---------------------------------------------------------------
+
+HWND TPdfDisplayer::FindControlByName(HWND wnd, const std::string& title) {
+    return WalkWindows(wnd, [&](HWND w) {
+        char text[kTextBuffer] = {};
+        GetWindowTextA(w, text, kTextBuffer);
+        return title == text;
+    });
+}
+
+HWND TPdfDisplayer::FindControlByClass(HWND wnd, const std::string& className, int& counter) {
+    return WalkWindows(wnd, [&](HWND w) {
+        char name[kTextBuffer] = {};
+        GetClassNameA(w, name, kTextBuffer);
+        if (className != name) return false;
+        if (counter == 0) return true;
+        --counter;
+        return false;
+    });
+}
+
+HWND TPdfDisplayer::FindPageCounter() {
+    HWND view = FindControlByName(viewer_->Handle(), kPageNumViewTitle);
+    return view ? GetWindow(view, GW_CHILD) : nullptr;
+}
+
+// --- TOldPdfDisplayer ------------------------------------------------------------
+
+TOldPdfDisplayer::~TOldPdfDisplayer() {
+    if (!container_) return;
+    if (container_->State() != fw::osEmpty) {
+        container_->Close();
+        container_->DestroyObject();
+    }
+    container_->Free();
+}
+
+void TOldPdfDisplayer::CreatePdfObject() {
+    container_ = new fw::TOleContainer(nullptr);
+    container_->SetParent(viewer_);
+    container_->SetSizeMode(fw::smAutoSize);
+    container_->SetAlign(fw::alClient);
+    container_->CreateObject(viewer_->AdobeReaderProgID(), false);
+    container_->Run();
+}
+
+void TOldPdfDisplayer::Display() {
+    if (container_) container_->DoVerb(OLEIVERB_SHOW);
+}
+
+fw::OleVariant TOldPdfDisplayer::GetPdfObject() { return container_ ? container_->OleObject() : fw::OleVariant(); }
+
+void TOldPdfDisplayer::PaintToCanvas(fw::TCanvas& canvas) {
+    if (container_) container_->PaintTo(canvas, 0, 0);
+}
+
+// --- TNewPdfDisplayer ------------------------------------------------------------
+
+TNewPdfDisplayer::TNewPdfDisplayer(TFolvex* viewer) : TPdfDisplayer(viewer) {}
+
+TNewPdfDisplayer::~TNewPdfDisplayer() {
+    *alive_ = false;
+    // A close still pending is posted now: the timer must not outlive the
+    // displayer, and the request must not be lost with it.
+    if (closeTimer_) PostReaderClose();
+    if (control_) {
+        control_->SetParent(nullptr);
+        control_->Free();
+    }
+}
+
+void TNewPdfDisplayer::CreatePdfObject() {
+    // Reader windows already open belong to other documents or viewers.
+    foreignWindows_ = ReaderWindows();
+    control_ = new TAcroPDF(viewer_);
+    control_->SetParent(viewer_);
+}
+
+void TNewPdfDisplayer::Display() {
+    DoOnResize();
+    if (viewer_->GetAdobeReaderMajorVersion() < kReaderWindowVersion) return;
+    HWND found = nullptr;
+    for (HWND w : ReaderWindows()) {
+        if (std::find(foreignWindows_.begin(), foreignWindows_.end(), w) == foreignWindows_.end()) {
+            found = w;
+            break;
+        }
+    }
+    if (!found) SetError(_MSG_INTERNAL_ERROR, "TNewPdfDisplayer.Display");
+    readerWindow_ = found;
+    // Out of sight until CloseReaderWindow closes it.
+    MoveWindow(found, -100, -100, 0, 0, TRUE);
+}
+
+void TNewPdfDisplayer::DoOnResize() {
+    if (!control_) return;
+    control_->SetBounds(0, 0, viewer_->Width(), viewer_->Height());
+    if (viewer_->Displaying()) {
+        PostMessageA(viewer_->Handle(), WM_SETFOCUS, 0, 0);
+        PostMessageA(control_->Handle(), WM_SETFOCUS, 0, 0);
+    }
+}
+
+void TNewPdfDisplayer::CloseReaderWindow(bool wait) {
+    if (!readerWindow_) return;
+    // One pending request at most: a second one waits for the first.
+    if (!closeTimer_) {
+        closeTimer_ = new fw::TTimer(nullptr);
+        closeTimer_->SetInterval(kCloseDelayMs);
+        closeTimer_->SetOnTimer([this](fw::TObject* sender) { DoOnReaderCloseTimer(sender); });
+        closeTimer_->SetEnabled(true);
+    }
+    if (!wait) return;
+    std::shared_ptr<bool> alive = alive_;
+    while (*alive && closeTimer_ && !fw::Application.Terminated()) fw::Application.HandleMessage();
+    // The application is ending: its loop will not run the timer again.
+    if (*alive && closeTimer_) PostReaderClose();
+}
+
+void TNewPdfDisplayer::DoOnReaderCloseTimer(fw::TObject*) { PostReaderClose(); }
+
+void TNewPdfDisplayer::PostReaderClose() {
+    fw::TTimer* timer = closeTimer_;
+    if (timer) timer->SetEnabled(false);
+    PostMessageA(readerWindow_, WM_CLOSE, 0, 0);
+    closeTimer_ = nullptr;
+    if (timer) timer->Free();  // a timer's handler may free its own timer
+}
+
+HWND TNewPdfDisplayer::FindPageCounter() {
+    if (viewer_->GetAdobeReaderMajorVersion() < kReaderWindowVersion) return TPdfDisplayer::FindPageCounter();
+    int counter = kPageNumberSkip;
+    return FindControlByClass(viewer_->Handle(), kPageNumberClass, counter);
+}
+
+fw::OleVariant TNewPdfDisplayer::GetPdfObject() { return control_ ? control_->OleObject() : fw::OleVariant(); }
+
+void TNewPdfDisplayer::PaintToCanvas(fw::TCanvas& canvas) {
+    if (control_) control_->PaintTo(canvas, 0, 0);
+}
+
+}  // namespace folvex

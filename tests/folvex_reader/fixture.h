@@ -1,0 +1,44 @@
+// A shown form with a TFolvex on it, a scratch folder with a three-page PDF
+// file, and OLE for the test's thread; the Reader double is registered by
+// each case with the generation and versions it needs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "folvex/runtime/Folvex.h"
+#include "framework/forms.h"
+#include "tests/support/readerdouble.h"
+#include "tests/support/staging.h"
+
+class ViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(ts::WriteSamplePdf(doc, 3));
+        form = new fw::TForm(nullptr);
+        form->SetBounds(40, 40, 520, 420);
+        viewer = new folvex::TFolvex(form);
+        viewer->SetBounds(10, 10, 300, 300);
+        viewer->SetParent(form);
+        form->Show();
+        fw::Application.ProcessMessages();
+    }
+    void TearDown() override {
+        if (form) form->Free();
+        fw::Application.ProcessMessages();  // Reader windows closed meanwhile go
+        reader.reset();
+    }
+    // Registers the double for this case.
+    void UseReader(const std::string& generation, const std::string& versions) {
+        reader = std::make_unique<ts::ReaderDouble>(generation, versions, scratch / "calls.log");
+        ASSERT_EQ(S_OK, reader->Result());
+    }
+    fw::OleInit ole;
+    ts::ScratchDir scratch{"folvex_reader"};
+    std::string doc = scratch / "three.pdf";
+    std::unique_ptr<ts::ReaderDouble> reader;
+    fw::TForm* form = nullptr;
+    folvex::TFolvex* viewer = nullptr;  // owned by the form
+};
