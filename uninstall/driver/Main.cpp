@@ -13,6 +13,7 @@
 namespace uninst {
 
 DWORD ExitStatus = kExitFailed;
+TSwitches Switches;
 
 namespace {
 
@@ -94,6 +95,12 @@ void TMainForm::StartUp() {
         laProductPath->SetCaption(Job.ProductPath);
         FindUserFiles(Job);
         ShowUserFiles();
+        // Whoever started the uninstaller asked for the user's files to go:
+        // the box starts ticked, and the user still sees the list.
+        if (Switches.DeleteUserFiles && !Job.UserFiles.empty()) {
+            chDeleteUserFiles->SetChecked(true);
+            chDeleteUserFilesClick(chDeleteUserFiles);
+        }
     } else {
         ShowCompact();
     }

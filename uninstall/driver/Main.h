@@ -20,6 +20,8 @@ namespace uninst {
 // The program's exit status, set when the window reports the outcome:
 // 0 after a completed run, 1602 when the user cancelled, 1603 after an error.
 extern DWORD ExitStatus;
+// The switches the program was started with, read before the window exists.
+extern TSwitches Switches;
 
 class TMainForm : public fw::TForm {
     FW_CLASS(TMainForm)

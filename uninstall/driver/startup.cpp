@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -39,18 +40,27 @@ bool FileExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The file's last-write time in local time, packed in the DOS form (date in
-// the high 16 bits, time in the low 16 with the seconds halved); -1 when the
-// file cannot be found.
-std::int32_t ModificationStamp(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+// A last-write time (FILETIME, UTC) in local time, packed in the DOS form
+// (date in the high 16 bits, time in the low 16 with the seconds halved); -1
+// when it has no DOS form.
+std::int32_t DosStamp(std::uint64_t lastWrite) {
+    FILETIME utc{static_cast<DWORD>(lastWrite), static_cast<DWORD>(lastWrite >> 32)};
     FILETIME local;
     WORD date = 0, time = 0;
-    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
-        !FileTimeToDosDateTime(&local, &date, &time))
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time))
         return -1;
     return static_cast<std::int32_t>((static_cast<std::uint32_t>(date) << 16) | time);
+}
+
+// The trace files the program itself writes: Trace.txt in its own folder,
+// and the file tracing goes to now.
+bool IsOwnTraceFile(const std::string& path) {
+    std::string name = kx::FileNameOf(path);
+    if (!fw::SameText(name, "Trace.txt") && !fw::SameText(name, kx::FileNameOf(kx::TraceFileName)))
+        return false;
+    const std::string full = FullFolderPath(path);
+    if (fw::SameText(full, FullFolderPath(kx::ParentFolder(kx::ProgramPath) + "\\Trace.txt"))) return true;
+    return !kx::TraceFileName.empty() && fw::SameText(full, FullFolderPath(kx::TraceFileName));
 }
 
 [[noreturn]] void Refuse(const std::string& context) {
@@ -99,6 +109,31 @@ void ReadUninstallEntry(const std::string& argument, const std::string& asGiven,
 }
 
 }  // namespace
+
+TSwitches ReadSwitches(const std::vector<std::string>& args) {
+    TSwitches switches;
+    for (const auto& arg : args) {
+        if (arg.empty() || arg[0] != '/') continue;
+        const std::string upper = fw::UpperCase(arg);
+        if (upper == "/QUIET") {
+            switches.Quiet = true;
+        } else if (upper == "/DELETEUSERFILES") {
+            switches.DeleteUserFiles = true;
+        } else if (upper.rfind("/LOG=", 0) == 0 && arg.size() > 5) {
+            // Made full now: the start-up changes the current directory.
+            char full[MAX_PATH + 1] = {};
+            DWORD n = GetFullPathNameA(arg.c_str() + 5, sizeof full, full, nullptr);
+            if (n == 0 || n >= sizeof full || n > kx::kShortMax) {
+                if (switches.Refused.empty()) switches.Refused = arg;
+                continue;
+            }
+            switches.LogFile.assign(full, n);
+        } else if (switches.Refused.empty()) {
+            switches.Refused = arg;
+        }
+    }
+    return switches;
+}
 
 void StopWith(const std::exception& e) {
     if (auto* k = dynamic_cast<const kx::EOrvantaError*>(&e)) {
@@ -170,26 +205,31 @@ void ChooseLanguage(const TUninstallJob& job, fw::TForm* form) {
 void FindUserFiles(TUninstallJob& job) {
     // A folder on a network share is not searched.
     if (!kx::IsLocalPath(job.ProductPath)) return;
-    kx::ListFiles(job.ProductPath, "*.chm", true, job.ProductFiles);
+    std::vector<kx::TFoundFile> files;
+    kx::ListFilesStamped(job.ProductPath, files);
+    std::erase_if(files, [](const kx::TFoundFile& f) { return IsOwnTraceFile(f.Path); });
+    auto isHelp = [](const kx::TFoundFile& f) { return fw::SameText(kx::FileExtension(f.Path), ".chm"); };
     // The installation's stamp is the first help file's.
-    std::int32_t reference = job.ProductFiles.empty() ? 0 : ModificationStamp(job.ProductFiles.front());
-    // Without it no file is the user's; with it, every file whose stamp lies
-    // further from it is.
-    if (reference > 0) {
-        job.ProductFiles.clear();
-        kx::ListFiles(job.ProductPath, "*.*", true, job.ProductFiles);
-        for (int i = static_cast<int>(job.ProductFiles.size()) - 1; i >= 0; --i) {
-            const std::string& file = job.ProductFiles[i];
-            std::int64_t difference =
-                static_cast<std::int64_t>(ModificationStamp(file)) - static_cast<std::int64_t>(reference);
-            if (difference < 0) difference = -difference;
-            std::string extension = kx::FileExtension(file);
-            if (difference > 10 && extension.rfind(".~", 0) != 0) {
-                job.UserFiles.push_back(file);
-                job.ProductFiles.erase(job.ProductFiles.begin() + i);
-            }
-        }
+    auto firstHelp = std::find_if(files.begin(), files.end(), isHelp);
+    const std::int32_t reference = firstHelp == files.end() ? 0 : DosStamp(firstHelp->LastWrite);
+    // Without it no file is the user's, and only the help files are known.
+    if (reference <= 0) {
+        for (const auto& f : files)
+            if (isHelp(f)) job.ProductFiles.push_back(f.Path);
+        return;
     }
+    // With it, every file whose stamp lies further from it is the user's;
+    // the user's files are taken from the last to the first.
+    std::vector<bool> users(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::int64_t difference = static_cast<std::int64_t>(DosStamp(files[i].LastWrite)) - reference;
+        if (difference < 0) difference = -difference;
+        users[i] = difference > 10 && kx::FileExtension(files[i].Path).rfind(".~", 0) != 0;
+    }
+    for (std::size_t i = files.size(); i-- > 0;)
+        if (users[i]) job.UserFiles.push_back(files[i].Path);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (!users[i]) job.ProductFiles.push_back(std::move(files[i].Path));
 }
 
 }  // namespace uninst

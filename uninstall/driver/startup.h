@@ -33,6 +33,23 @@ struct TUninstallJob {
     std::vector<std::string> UserFiles;     // the files the user changed or added later
 };
 
+// The switches that may follow the one argument, letter case ignored:
+// /quiet (no window, no message box), /deleteuserfiles (the user's files go
+// too), /log=FILE (the trace goes to FILE).  Later arguments that do not
+// begin with "/" are ignored.
+struct TSwitches {
+    bool Quiet = false;
+    bool DeleteUserFiles = false;
+    std::string LogFile;  // made full against the current directory at the start
+    std::string Refused;  // the first unknown switch or switch without its value
+};
+
+// The exit code for a refused switch: nothing has been read or touched.
+constexpr unsigned long kExitBadSwitch = 1639;
+
+// Reads the switches among Args (the arguments after the first).
+TSwitches ReadSwitches(const std::vector<std::string>& args);
+
 // Ends the program as the fatal stop does, with the error that escaped the
 // start-up: nothing is shown or removed on half of what the run must know.
 [[noreturn]] void StopWith(const std::exception& e);
@@ -51,7 +68,9 @@ void ChooseLanguage(const TUninstallJob& job, fw::TForm* form);
 // Sorts the local product folder's files into the installation's
 // (ProductFiles) and the user's (UserFiles): a file whose packed DOS stamp
 // lies more than 10 from the first help file's (the installation's stamp) is
-// the user's, unless its extension begins with ".~".
+// the user's, unless its extension begins with ".~".  The program's own
+// trace file is neither: it stays for examination unless everything goes.
+// One walk of the tree gives the list, the first help file and every stamp.
 void FindUserFiles(TUninstallJob& job);
 
 }  // namespace uninst
