@@ -113,9 +113,19 @@ void TMainForm::ShowUserFiles() {
     // none the window takes its short shape.
     if (!Job.UserFiles.empty()) {
         chDeleteUserFiles->SetChecked(false);
-        lbUserFiles->Items().Clear();
+        // Given whole: the list box fills its window anew on every change,
+        // so adding the files one by one would cost the square of their count.
+        // The walk built each path from the product folder as written, so
+        // the relative path is the rest after it, without asking the file
+        // system again for each file.
+        const std::string base = kx::AddTrailingBackslash(Job.ProductPath);
+        std::vector<std::string> listed;
+        listed.reserve(Job.UserFiles.size());
         for (const auto& file : Job.UserFiles)
-            lbUserFiles->Items().Add(kx::RelativePath(file, Job.ProductPath));
+            listed.push_back(file.size() > base.size() && file.compare(0, base.size(), base) == 0
+                                 ? file.substr(base.size())
+                                 : kx::RelativePath(file, Job.ProductPath));
+        lbUserFiles->SetItems(listed);
     } else {
         ShapeWithoutUserFiles();
     }
