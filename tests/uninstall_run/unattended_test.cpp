@@ -1,5 +1,6 @@
 // The unattended mode and the uninstaller's removal of itself, seen from
-// outside: a quiet run gives the window's results without any window; with
+// outside: a quiet run gives the window's results without any window;
+// /deleteuserfiles ticks the window's check box; with
 // /deleteuserfiles, and after a window run that deleted everything, nothing
 // of the product is left a few seconds after the end, the product folder
 // and the uninstaller in it included; a file that appeared during the run
@@ -144,6 +145,25 @@ TEST_F(UnattendedTest, WindowRunThatDeletedEverythingRemovesTheUninstallerAndIts
     EXPECT_TRUE(GoneSoon(product.Root())) << ::testing::PrintToString(Tree(product.Root()));
     ExpectCopyEndedAndScheduled(run.pid);
     EXPECT_TRUE(ts::DirExists(dir.Path()));
+}
+
+TEST_F(UnattendedTest, DeleteUserFilesSwitchStartsTheWindowsBoxTicked) {
+    StageInstallation(product);
+    std::string exe = PlaceUninstaller(dir / "Common");
+    ASSERT_TRUE(StageEntry());
+
+    LRESULT check = -1;
+    std::vector<std::string> listed;
+    RunResult run = RunUninstaller(exe, ts::Quote(kEntry) + " /DeleteUserFiles", [&](HWND w) {
+        auto boxes = ts::ChildrenOfClass(w, "ListBox");
+        if (!boxes.empty()) listed = ts::ListBoxItems(boxes[0].hwnd);
+        for (const auto& c : ts::Children(w))
+            if (c.text == "Delete User files listed above") check = SendMessageA(c.hwnd, BM_GETCHECK, 0, 0);
+    });
+    EXPECT_EQ(listed, std::vector<std::string>{"Doc\\Notes.txt"});
+    EXPECT_EQ(check, BST_CHECKED);
+    EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
+    EXPECT_FALSE(ts::DirExists(product.Root()));
 }
 
 TEST_F(UnattendedTest, FileThatAppearedDuringTheRunKeepsTheUninstallerAndItsFolder) {

@@ -16,8 +16,11 @@ namespace uninst {
 
 namespace {
 
+// Two paths name the same file or folder; never an empty one.
 bool Same(const std::string& a, const std::string& b) {
-    return !a.empty() && fw::SameText(FullFolderPath(a), FullFolderPath(b));
+    if (a.empty() || b.empty()) return false;
+    const std::string fa = FullFolderPath(a);
+    return !fa.empty() && fw::SameText(fa, FullFolderPath(b));
 }
 
 // Checks the folder Base (with its trailing backslash) and what is inside.
