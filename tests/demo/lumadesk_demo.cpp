@@ -7,6 +7,9 @@
 //                                  <signal>.done (or 3 s), presses OK, answers
 //                                  the outcome message and prints it
 //   lumadesk_demo cancel <signal>  the same, pressing Cancel
+//   lumadesk_demo quiet <log>      runs the uninstaller unattended (/quiet
+//                                  /deleteuserfiles /log=<log>), waits for it
+//                                  and says whether anything of the product is left
 //   lumadesk_demo report           prints what is left of the installation
 #include <windows.h>
 #include <shlobj.h>
@@ -57,7 +60,7 @@ bool Stage() {
     ok &= ts::CopyFileTo(ts::BuiltUninstaller(), P("uninstall.exe")) && ts::SetFileTimeLocal(P("uninstall.exe"), stamp);
     ok &= ts::CopyFileTo(ts::FixtureFile("lang_fr", "KxLang.dll"), P("Lang\\French\\KxLang.dll")) &&
           ts::SetFileTimeLocal(P("Lang\\French\\KxLang.dll"), stamp);
-    ok &= ts::CopyFileTo(ts::FixtureFile("server_rec", "Server.dll"), P("Viewer.ocx")) &&
+    ok &= ts::CopyFileTo(ts::FixtureFile("server_silent", "Server.dll"), P("Viewer.ocx")) &&
           ts::SetFileTimeLocal(P("Viewer.ocx"), stamp);
     // A backup the product made later, and the user's own files.
     ok &= ts::WriteStampedFile(P("Doc\\Guide.~chm"), later, "backup");
@@ -178,6 +181,32 @@ int Drive(const std::string& signal, bool confirm) {
     return 0;
 }
 
+// Runs the unattended mode with the user's files deleted too, then gives the
+// uninstaller's removal of itself a few seconds.
+int Quiet(const std::string& log) {
+    const std::string exe = P("uninstall.exe");
+    const std::string command = ts::Quote(exe) + " \"Orvanta Lumadesk\" /quiet /deleteuserfiles /log=" + ts::Quote(log);
+    std::printf("Running %s\n", command.c_str());
+    ts::ChildProcess p(command);
+    if (!p.Started()) {
+        std::printf("The uninstaller could not be started.\n");
+        return 1;
+    }
+    DWORD code = p.Wait(120000);
+    std::printf("The uninstaller ended with exit status %lu; its log is %s.\n", static_cast<unsigned long>(code),
+                log.c_str());
+    for (int i = 0; i < 100 && ts::DirExists(kProduct); ++i) Sleep(100);
+    const std::string menu = ShellFolder("Programs") + "\\" + kMenuFolder;
+    const bool nothingLeft = !ts::DirExists(kProduct) && !ts::UninstallEntryExists(kEntry) &&
+                             !ts::RegKeyExists(HKEY_LOCAL_MACHINE, kConfigKey) &&
+                             !ts::RegKeyExists(HKEY_CURRENT_USER, kConfigKey) && !ts::DirExists(menu) &&
+                             !ts::FileExists(ShellFolder("Desktop") + "\\Lumadesk.lnk");
+    std::printf(nothingLeft ? "Nothing of the product is left, the product folder %s included.\n"
+                            : "Something of the product is left (see below); the product folder is %s.\n",
+                kProduct);
+    return code == 0 && nothingLeft ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -189,6 +218,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cmd == "drive") return Drive(arg, true);
+    if (cmd == "quiet") return Quiet(arg.empty() ? std::string("C:\\orvdemo\\quiet.log") : arg);
     if (cmd == "cancel") return Drive(arg, false);
     if (cmd == "start") {
         ts::ChildProcess p(ts::Quote(P("uninstall.exe")) + " \"Orvanta Lumadesk\"", kProduct);
@@ -196,6 +226,6 @@ int main(int argc, char** argv) {
         std::printf("The uninstaller ended with exit status %lu.\n", static_cast<unsigned long>(code));
         return 0;
     }
-    std::fprintf(stderr, "usage: lumadesk_demo stage|start|drive <signal>|cancel <signal>|report\n");
+    std::fprintf(stderr, "usage: lumadesk_demo stage|start|drive <signal>|cancel <signal>|quiet <log>|report\n");
     return 2;
 }

@@ -148,8 +148,7 @@ TEST_F(FilesTest, LockedFileInAWholeTreeIsLeftSilently) {
 
 // Where installations put it: the running uninstaller cannot be deleted, and
 // must not end the file stage as the first file that fails.  It stays with
-// its folder (and the trace file, new since the installation, counts as the
-// user's).
+// its folder, and so does its trace file.
 TEST_F(FilesTest, KeptUserFilesWithTheUninstallerInsideTheProduct) {
     StageTree();
     std::string exe = PlaceUninstaller(product / "Bin");
@@ -163,6 +162,25 @@ TEST_F(FilesTest, KeptUserFilesWithTheUninstallerInsideTheProduct) {
     EXPECT_EQ(Entries(product / "Doc"), std::vector<std::string>{"Notes.txt"});
     EXPECT_EQ(Entries(product / "Samples"), std::vector<std::string>{"Mine"});
     for (const auto& line : Lines(product / "Bin\\Trace.txt")) EXPECT_NE(line.rfind("Error: ", 0), 0u) << line;
+}
+
+// The trace file, new since the installation, is the program's own: never
+// listed as the user's, and kept for examination when the user keeps files.
+TEST_F(FilesTest, TraceFileBesideTheUninstallerIsNotListedAsTheUsers) {
+    StageProduct();
+    product.UserFile("Doc\\Notes.txt");
+    std::string exe = PlaceUninstaller(product / "Bin");
+    ASSERT_TRUE(StageEntry({{"Trace", "1"}}));
+
+    std::vector<std::string> listed;
+    RunResult run = RunUninstaller(exe, ts::Quote(kEntry), [&](HWND w) {
+        auto boxes = ts::ChildrenOfClass(w, "ListBox");
+        if (!boxes.empty()) listed = ts::ListBoxItems(boxes[0].hwnd);
+    });
+    EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
+    EXPECT_EQ(listed, std::vector<std::string>{"Doc\\Notes.txt"});
+    EXPECT_EQ(Entries(product / "Bin"), (std::vector<std::string>{"Trace.txt", "uninstall.exe"}));
+    EXPECT_EQ(Lines(product / "Bin\\Trace.txt").back(), "Completed");
 }
 
 }  // namespace

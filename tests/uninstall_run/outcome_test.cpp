@@ -1,5 +1,6 @@
 // How a run ends: the completed run with its trace, a run ended by a missing
-// Start-menu folder, the window that cannot be closed while the run is under
+// Start-menu folder (which also keeps an uninstaller inside the product
+// folder where it is), the window that cannot be closed while the run is under
 // way, and the fixed entry of the configuration-location branch.
 #include "tests/uninstall_run/run_fixture.h"
 
@@ -127,6 +128,28 @@ TEST_F(OutcomeTest, MissingProgramsFolderEndsTheRunAndKeepsTheEntry) {
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.end()),
               (std::vector<std::string>{"CleanUpFiles", "CleanupRegistry", "CleanupRegistry"}));
+}
+
+// The file stage emptied the product folder but for the uninstaller, then a
+// later stage failed: the product stays listed, so the uninstaller stays.
+TEST_F(OutcomeTest, RunThatDidNotCompleteLeavesTheUninstallerInItsFolder) {
+    StageProduct();
+    std::string exe = PlaceUninstaller(product / "Bin");
+    ASSERT_TRUE(StageEntry());
+
+    RunResult run;
+    {
+        RemovedShellFolderValue gone("Programs");
+        ASSERT_TRUE(gone.Removed());
+        run = RunUninstaller(exe, ts::Quote(kEntry));
+    }
+    ASSERT_FALSE(run.EndTexts().empty());
+    EXPECT_EQ(run.EndTexts()[0], "Error during Uninstall.");
+    EXPECT_EQ(run.exitCode, 1603u);
+    Sleep(2000);
+    EXPECT_TRUE(SelfRemovalCopies(run.pid).empty());
+    EXPECT_EQ(Entries(product.Root()), std::vector<std::string>{"Bin"});
+    EXPECT_EQ(Entries(product / "Bin"), std::vector<std::string>{"uninstall.exe"});
 }
 
 // The buttons of a window whose thread is busy: read without sending it

@@ -1,5 +1,7 @@
 #include "tests/uninstall_run/run_support.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <sstream>
 
@@ -92,6 +94,7 @@ RunResult RunUninstaller(const std::string& exe, const std::string& argumentText
     RunResult run;
     ts::Uninstaller u(exe, argumentText);
     const DWORD pid = u.Process().Pid();
+    run.pid = pid;
     // The start-up: messages (the trace announcement) until the window shows.
     HWND window = nullptr;
     for (DWORD start = GetTickCount(); GetTickCount() - start < 20000;) {
@@ -114,6 +117,42 @@ RunResult RunUninstaller(const std::string& exe, const std::string& argumentText
     }
     run.exitCode = u.ExitCode(10000);
     return run;
+}
+
+QuietResult RunQuiet(const std::string& exe, const std::string& commandTail) {
+    ts::Uninstaller u(exe, commandTail);
+    QuietResult r;
+    r.pid = u.Process().Pid();
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 60000;) {
+        if (!ts::TopWindows(r.pid).empty()) r.windowSeen = true;
+        r.exitCode = u.ExitCode(20);
+        if (r.exitCode != STILL_ACTIVE) break;
+    }
+    return r;
+}
+
+std::vector<std::string> SelfRemovalCopies(DWORD pid) {
+    char temp[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof temp, temp);
+    std::vector<std::string> out;
+    const std::string pattern = "orvuninst-" + std::to_string(pid) + "-*.exe";
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((std::string(temp) + pattern).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do out.push_back(std::string(temp) + fd.cFileName);
+    while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return out;
+}
+
+bool ProcessRunning(const std::string& exeName) {
+    fw::UniqueFile snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));  // invalid: INVALID_HANDLE_VALUE
+    if (!snap) return false;
+    PROCESSENTRY32 pe{};
+    pe.dwSize = sizeof pe;
+    for (BOOL more = Process32First(snap.get(), &pe); more; more = Process32Next(snap.get(), &pe))
+        if (fw::SameText(pe.szExeFile, exeName)) return true;
+    return false;
 }
 
 std::vector<std::string> Lines(const std::string& path) {

@@ -67,6 +67,7 @@ struct RunResult {
     bool windowShown = false;
     std::vector<ts::Dialog> endMessages;    // answered after OK, in order
     DWORD exitCode = STILL_ACTIVE;
+    DWORD pid = 0;
     std::vector<std::string> EndTexts() const;
 };
 
@@ -76,6 +77,23 @@ struct RunResult {
 RunResult RunUninstaller(const std::string& exe, const std::string& argumentText,
                    const std::function<void(HWND)>& beforeOk = {},
                    const std::function<void(ts::Uninstaller&)>& afterOk = {});
+
+// How an unattended run ended: its exit code, and whether the process
+// showed any window at any moment.
+struct QuietResult {
+    DWORD exitCode = STILL_ACTIVE;
+    bool windowSeen = false;
+    DWORD pid = 0;
+};
+// Starts Exe with the command-line tail and watches it until it ends.
+QuietResult RunQuiet(const std::string& exe, const std::string& commandTail);
+
+// The copies that the uninstaller of process Pid made of itself in the
+// temporary folder to remove itself, full paths.
+std::vector<std::string> SelfRemovalCopies(DWORD pid);
+// Whether a process runs from a file of that name (no folder), compared
+// without regard to case.
+bool ProcessRunning(const std::string& exeName);
 
 // The lines of a text file (line ends removed); empty when it is missing.
 std::vector<std::string> Lines(const std::string& path);

@@ -9,13 +9,15 @@
 
 namespace kx {
 
+bool QuietMode = false;
+
 int CustomMsg(const std::string& text, std::uint16_t style) {
-    if constexpr (QuietMode) RaiseLogged(2, "CustomMsg");
+    if (QuietMode) RaiseLogged(2, "CustomMsg");
     return fw::Application.MessageBox(text, Short(fw::Application.Title()), style);
 }
 
 void ShowError(std::int32_t code, const std::string& context) {
-    if constexpr (QuietMode) {
+    if (QuietMode) {
         WriteErrorLog("Error: " + BuildMessage(code, context, ".", true), true);
     } else {
         CustomMsg(BuildMessage(code, context, ".", ShowErrorCode), MB_OK | MB_ICONERROR);
@@ -23,19 +25,19 @@ void ShowError(std::int32_t code, const std::string& context) {
 }
 
 void ShowInformation(std::int32_t code, const std::string& context) {
-    if constexpr (!QuietMode)
+    if (!QuietMode)
         CustomMsg(BuildMessage(code, context, ".", false), MB_OK | MB_ICONINFORMATION);
 }
 
 bool ShowWarning(std::int32_t code, const std::string& context, bool withCancel) {
-    if constexpr (QuietMode) return true;
+    if (QuietMode) return true;
     const std::uint16_t style = MB_ICONWARNING | (withCancel ? MB_OKCANCEL : MB_OK);
     return CustomMsg(BuildMessage(code, context, ".", false), style) == IDOK;
 }
 
 void RaiseFatal(std::int32_t code, const std::string& context) {
     TraceStamp("RaiseFatal !!! " + BuildMessage(code, context, ".", true));
-    if constexpr (QuietMode) RaiseLogged(code, context);
+    if (QuietMode) RaiseLogged(code, context);
     // Paint what is pending, and take away a busy cursor the caller set.
     fw::Application.ProcessMessages();
     fw::Screen.SetCursor(fw::crDefault);

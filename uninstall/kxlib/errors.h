@@ -18,8 +18,11 @@ namespace kx {
 constexpr std::size_t kShortMax = 255;
 std::string Short(std::string s);
 
-// Build-time settings of the library, fixed for this program.
-constexpr bool QuietMode = false;
+// Settings of the library.  QuietMode is off unless the program's unattended
+// mode sets it, once, before anything else runs: then no dialog is shown,
+// errors go to the error log, warnings count as accepted and the fatal stop
+// raises instead of ending the program.  The others are fixed.
+extern bool QuietMode;
 constexpr bool ShowErrorCode = false;
 constexpr bool HaltOnFatal = true;
 constexpr bool TraceRaisedErrors = false;

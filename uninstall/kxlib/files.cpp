@@ -35,6 +35,10 @@ public:
     const char* Name() const { return fd_.cFileName; }
     bool IsDir() const { return (fd_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool IsHidden() const { return (fd_.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0; }
+    std::uint64_t LastWrite() const {
+        return (static_cast<std::uint64_t>(fd_.ftLastWriteTime.dwHighDateTime) << 32) |
+               fd_.ftLastWriteTime.dwLowDateTime;
+    }
     // A sub-folder whose name begins below "0" (".", "..", "-old",
     // "(backup)"): never entered, listed, counted or deleted.  The code is
     // taken as an unsigned byte, so "élan" is an ordinary folder.
@@ -141,7 +145,8 @@ struct Listing {
     const std::string& mask;
     bool everything;  // a mask that takes every name
     bool recursive;
-    std::vector<std::string>& list;
+    std::vector<std::string>* list;
+    std::vector<TFoundFile>* found;  // instead of List: the files with their times
     DWORD lastPump = 0;
     bool pumped = false;
 
@@ -160,7 +165,12 @@ struct Listing {
             if (s.IsHidden() || (dir && s.IsSkippedFolder())) return;
             std::string path = base + s.Name();
             if (TooLong(path)) return;
-            if (!dir && files) list.push_back(std::move(path));
+            if (!dir && files) {
+                if (found)
+                    found->push_back({std::move(path), s.LastWrite()});
+                else
+                    list->push_back(std::move(path));
+            }
             if (dir && folders && !s.IsLink()) subs.push_back(std::move(path));
         };
         // With a mask that takes every name, one search gives both the files
@@ -225,7 +235,14 @@ void ListFiles(const std::string& folder, const std::string& mask, bool recursiv
                std::vector<std::string>& list) {
     if (!IsFolder(folder)) return;
     const std::string pattern = mask.empty() ? std::string("*.*") : mask;
-    Listing walk{pattern, pattern == "*.*" || pattern == "*", recursive, list};
+    Listing walk{pattern, pattern == "*.*" || pattern == "*", recursive, &list, nullptr};
+    walk.Walk(EntryBase(folder));
+}
+
+void ListFilesStamped(const std::string& folder, std::vector<TFoundFile>& list) {
+    if (!IsFolder(folder)) return;
+    const std::string pattern = "*.*";
+    Listing walk{pattern, true, true, nullptr, &list};
     walk.Walk(EntryBase(folder));
 }
 

@@ -9,6 +9,7 @@
 // characters, since the path it could hold would name something else.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,16 @@ void RemoveTree(const std::string& folder);
 // every 20 ms).
 void ListFiles(const std::string& folder, const std::string& mask, bool recursive,
                std::vector<std::string>& list);
+// A file a listing found, with its last-write time (a FILETIME, UTC) as the
+// search itself reported it.
+struct TFoundFile {
+    std::string Path;
+    std::uint64_t LastWrite = 0;
+};
+// The same files in the same order as ListFiles(Folder, "*.*", true, ...),
+// each with its last-write time: one walk, no further question to the file
+// system per file.
+void ListFilesStamped(const std::string& folder, std::vector<TFoundFile>& list);
 // Appends the sub-folders of Folder, hidden ones included; with Recursive each
 // is followed at once by its own sub-folders.
 void ListFolders(const std::string& folder, std::vector<std::string>& list, bool recursive);

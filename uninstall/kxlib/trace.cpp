@@ -45,9 +45,19 @@ bool AppendToFile(const std::string& name, const std::string& bytes) {
     return true;  // the owner closes the file on the way out
 }
 
+// The trace goes to a file the program was told to write.
+bool TraceNamed = false;
+
 }  // namespace
 
+void OpenTraceFile(const std::string& fileName) {
+    TraceFileName = Short(fileName);
+    TraceNamed = true;
+    TraceStamp("Ouverture trace");
+}
+
 void OpenTrace(bool reset, bool announce) {
+    if (TraceNamed && !TraceFileName.empty()) return;
     const bool announcing = TraceFileName.empty() && !QuietMode && announce;
     TraceFileName = FolderOf(ProgramPath) + "Trace.txt";
     // "Trace activée :" in the ANSI code page (é is the one byte E9).

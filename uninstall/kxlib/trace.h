@@ -18,6 +18,11 @@ extern std::string ProgramPath;
 // Reset deletes an existing trace file (code 11 when it cannot) and begins
 // the trace with the stamped entry "Ouverture trace".
 void OpenTrace(bool reset, bool announce);
+// Switches tracing on into the file FileName, named by whoever started the
+// program, instead of Trace.txt: no announcement, and an existing file is
+// appended to (never deleted), beginning with the stamped entry "Ouverture
+// trace".  Afterwards OpenTrace leaves the trace where it is.
+void OpenTraceFile(const std::string& fileName);
 // Appends Text and a line end while tracing is on.  A file that cannot be
 // written sends the entry to Trace1.txt ... Trace10.txt, each preceded by a
 // note naming the files that failed; after those, the entry is dropped.

@@ -1,0 +1,52 @@
+#include "uninstall/driver/unattended.h"
+
+#include <exception>
+
+#include "uninstall/driver/removal.h"
+#include "uninstall/kxlib/errors.h"
+#include "uninstall/kxlib/trace.h"
+
+namespace uninst {
+
+unsigned long RunUnattended(const std::string& asGiven, const TSwitches& switches, TUninstallJob& job) {
+    // The start-up, with the window's checks and refusals.  In quiet mode
+    // the fatal stop writes its message to the trace and raises instead of
+    // showing it; any other error is turned into the fatal stop, as the
+    // window's start-up does.
+    try {
+        try {
+            ReadProduct(asGiven, job);
+            ChooseLanguage(job, nullptr);
+            FindUserFiles(job);
+        } catch (const kx::EOrvantaError&) {
+            throw;  // the fatal stop's own: already in the trace
+        } catch (const std::exception& e) {
+            StopWith(e);
+        }
+    } catch (const std::exception&) {
+        return kExitFailed;
+    }
+
+    TRemoval removal(job, switches.DeleteUserFiles);
+    try {
+        removal.Run();
+    } catch (const std::exception& e) {
+        kx::Trace("Error: " + kx::EnsureEnding(kx::Short(e.what()), "."));
+    }
+    // The message the window would show on closing.
+    switch (removal.State()) {
+        case RunState::Completed:
+            kx::Trace(MessageTexts[2]);
+            return kExitCompleted;
+        case RunState::ServerInUse:
+            kx::Trace(MessageTexts[5]);
+            return kExitFailed;
+        case RunState::NotStarted:
+        case RunState::Failed:
+            break;
+    }
+    kx::Trace(MessageTexts[3]);
+    return kExitFailed;
+}
+
+}  // namespace uninst
