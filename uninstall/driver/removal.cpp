@@ -1,0 +1,217 @@
+#include "uninstall/driver/removal.h"
+
+#include <exception>
+#include <vector>
+
+#include "framework/registry.h"
+#include "uninstall/driver/safety.h"
+#include "uninstall/kxlib/errors.h"
+#include "uninstall/kxlib/files.h"
+#include "uninstall/kxlib/paths.h"
+#include "uninstall/kxlib/registry.h"
+#include "uninstall/kxlib/servers.h"
+#include "uninstall/kxlib/shell.h"
+#include "uninstall/kxlib/text.h"
+#include "uninstall/kxlib/trace.h"
+
+namespace uninst {
+
+namespace {
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A text with one pair of enclosing double quotes removed.
+std::string Unquoted(const std::string& s) {
+    if (s.size() >= 2 && s.front() == '"' && s.back() == '"') return s.substr(1, s.size() - 2);
+    return s;
+}
+
+// An absolute local (X:\...) or network (\\...) path.
+bool IsAbsolutePath(const std::string& s) {
+    if (s.size() >= 3 && s[1] == ':' && s[2] == '\\') {
+        char c = s[0];
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    }
+    return s.size() >= 3 && s[0] == '\\' && s[1] == '\\';
+}
+
+std::string CurrentFolder() {
+    char buf[MAX_PATH + 1] = {};
+    DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+    return n && n < sizeof buf ? std::string(buf, n) : std::string();
+}
+
+}  // namespace
+
+TRemoval::TRemoval(const TUninstallJob& job, bool deleteUserFiles)
+    : job_(job), deleteUserFiles_(deleteUserFiles) {}
+
+void TRemoval::Run() {
+    state_ = RunState::Failed;
+    // The product's own ActiveX servers are unregistered and deleted first.
+    for (const auto& entry : job_.UnregisterList) UnregisterServerFile(entry);
+    CleanUpFiles();
+    // The configuration keys, for the machine and for the user.
+    CleanupRegistry(HKEY_LOCAL_MACHINE);
+    CleanupRegistry(HKEY_CURRENT_USER);
+    // The product's shortcuts in each folder of the Start menu's programs.
+    std::vector<std::string> shortcutFolders;
+    kx::ListFolders(kx::GetShellFolderDir("Programs"), shortcutFolders, false);
+    for (const auto& folder : shortcutFolders) CleanupIconFolder(folder, true);
+    // The product's shortcuts on the desktop.
+    CleanupIconFolder(kx::GetShellFolderDir("Desktop"), false);
+    // The uninstall entry last: while anything is left, the user can run
+    // the uninstaller again from it.
+    if (!job_.FromConfigLocation || MayDeleteFixedEntry()) {
+        fw::TRegistry registry;
+        registry.SetRootKey(HKEY_LOCAL_MACHINE);
+        registry.DeleteKey(job_.UninstallKey);
+    }
+    state_ = RunState::Completed;
+    kx::Trace("Completed");
+}
+
+void TRemoval::UnregisterServerFile(const std::string& entry) {
+    kx::Trace("Unregister: " + entry);
+    if (kx::IndexOfText(kx::FileExtension(entry), {".ocx", ".dll"}) < 0) return;
+    // Only the product's own servers are unregistered and deleted: a shared
+    // server elsewhere serves other programs too.  A bare file name is the
+    // one in the program's own folder (the current directory).
+    std::string file = entry;
+    if (entry.find('\\') == std::string::npos) {
+        file = kx::AddTrailingBackslash(CurrentFolder()) + entry;
+        if (!FileExists(file)) return;
+    }
+    if (!kx::PathIsUnder(job_.ProductPath, file)) return;
+    kx::RegisterOcx(file, false);
+    try {
+        kx::RemoveFile(file);
+    } catch (...) {
+        state_ = RunState::ServerInUse;
+        throw;
+    }
+}
+
+void TRemoval::CleanUpFiles() {
+    kx::Trace("CleanUpFiles");
+    try {
+        if (deleteUserFiles_ || job_.UserFiles.empty()) {
+            kx::RemoveTree(job_.ProductPath);
+            return;
+        }
+        // The uninstaller itself cannot be deleted while it runs: it is passed
+        // over instead of ending the stage before the product's other files.
+        const std::string self = FullFolderPath(kx::ProgramPath);
+        for (const auto& file : job_.ProductFiles)
+            if (!fw::SameText(FullFolderPath(file), self)) kx::RemoveFile(file);
+        std::vector<std::string> folders;
+        kx::ListFolders(job_.ProductPath, folders, true);
+        for (int i = static_cast<int>(folders.size()) - 1; i >= 0; --i) {
+            try {
+                if (kx::CountFiles(folders[i]) == 0) kx::RemoveTree(folders[i]);
+            } catch (const std::exception&) {
+                // A folder that cannot go stays.
+            }
+        }
+    } catch (const fw::Exception& e) {
+        kx::Trace("Error: " + e.Message());
+    }
+}
+
+void TRemoval::CleanupRegistry(HKEY root) {
+    if (job_.ConfigKey.empty()) return;
+    kx::Trace("CleanupRegistry");
+    try {
+        kx::KxDeleteKey(root, job_.ConfigKey);
+        std::string key = kx::DropTrailingBackslash(job_.ConfigKey);
+        int p = kx::LastCharPos('\\', key);
+        if (p > 0) {
+            std::string parent = key.substr(0, static_cast<std::size_t>(p - 1));
+            fw::TRegistry registry;
+            registry.SetRootKey(root);
+            if (registry.OpenKey(parent, false) && !registry.HasSubKeys()) {
+                registry.CloseKey();
+                kx::KxDeleteKey(root, parent);
+            }
+        }
+    } catch (const fw::Exception& e) {
+        kx::Trace("Error: " + e.Message());
+    }
+}
+
+bool TRemoval::IsProductShortcut(const std::string& target, const std::string& arguments) const {
+    if (kx::PathIsUnder(job_.ProductPath, target)) return true;
+    // An argument text counts only as an absolute path into the product
+    // folder: a relative one (--profile=Default) says nothing of the product.
+    std::string argument = Unquoted(arguments);
+    if (IsAbsolutePath(argument) && kx::PathIsUnder(job_.ProductPath, argument)) return true;
+    // The uninstaller itself may serve several installations: a shortcut to
+    // it is this installation's when it names no entry or this run's.
+    if (fw::UpperCase(target) == fw::UpperCase(kx::ProgramPath))
+        return argument.empty() || fw::SameText(argument, job_.Argument);
+    return false;
+}
+
+bool TRemoval::MayRemoveShortcutFolder(const std::string& folder) const {
+    // Never a folder the user's shell knows by name (StartUp, say).
+    std::string full = FullFolderPath(folder);
+    for (const auto& p : ProtectedFolders()) {
+        std::string a = fw::UpperCase(p) + "\\", b = fw::UpperCase(full) + "\\";
+        if (a.compare(0, b.size(), b) == 0) return false;
+    }
+    // And only when nothing is left that may be someone else's.
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((kx::AddTrailingBackslash(folder) + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool onlyShellFiles = true;
+    do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        bool shellFile = !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                         (fw::SameText(name, "desktop.ini") || fw::SameText(name, "Thumbs.db"));
+        if (!shellFile) onlyShellFiles = false;
+    } while (onlyShellFiles && FindNextFileA(h, &fd));
+    FindClose(h);
+    return onlyShellFiles;
+}
+
+void TRemoval::CleanupIconFolder(const std::string& folder, bool removeWhenEmpty) {
+    kx::Trace("CleanupIconFolder: " + folder);
+    try {
+        std::vector<std::string> links;
+        kx::ListFiles(folder, "*.lnk", false, links);
+        if (links.empty()) return;
+        for (int i = static_cast<int>(links.size()) - 1; i >= 0; --i) {
+            std::string target, arguments;
+            kx::ResolveShortcut(links[i], target, arguments, 255, 255);
+            if (IsProductShortcut(target, arguments)) {
+                kx::RemoveFile(links[i]);
+                links.erase(links.begin() + i);
+            }
+        }
+        if (links.empty() && removeWhenEmpty && MayRemoveShortcutFolder(folder)) kx::RemoveTree(folder);
+    } catch (const fw::Exception& e) {
+        kx::Trace("Error: " + e.Message());
+    }
+}
+
+bool TRemoval::MayDeleteFixedEntry() const {
+    // The fixed entry may belong to another installation of the product: it
+    // goes only when it names no folder or this product's folder.
+    try {
+        fw::TRegistry registry(KEY_READ);
+        registry.SetRootKey(HKEY_LOCAL_MACHINE);
+        if (!registry.OpenKeyReadOnly(job_.UninstallKey)) return false;
+        if (!registry.ValueExists("Path")) return true;
+        std::string path = registry.ReadString("Path");
+        if (path.empty()) return true;
+        return fw::SameText(FullFolderPath(path), FullFolderPath(job_.ProductPath));
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace uninst

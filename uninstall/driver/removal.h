@@ -1,0 +1,52 @@
+// The removal run, apart from the window: the six stages (the product's
+// ActiveX servers, the files, the configuration keys, the Start-menu
+// shortcuts, the desktop shortcuts, the uninstall entry) and the state that
+// tells how the run ended.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "uninstall/driver/startup.h"
+
+namespace uninst {
+
+// How far the run came.
+enum class RunState {
+    NotStarted,   // the run has not begun (the user may still cancel)
+    Failed,       // a stage raised an error
+    ServerInUse,  // a server could not be deleted: the product is still installed
+    Completed,    // every stage ran
+};
+
+// The program's exit codes, in the Windows Installer's terms.
+constexpr DWORD kExitCompleted = 0;
+constexpr DWORD kExitCancelled = 1602;
+constexpr DWORD kExitFailed = 1603;
+
+class TRemoval {
+public:
+    // DeleteUserFiles: the user's files go too (the whole product folder).
+    TRemoval(const TUninstallJob& job, bool deleteUserFiles);
+
+    // Runs the six stages; an error that ends a stage early propagates, with
+    // State telling what it means.
+    void Run();
+    RunState State() const { return state_; }
+
+private:
+    void UnregisterServerFile(const std::string& entry);
+    void CleanUpFiles();
+    void CleanupRegistry(HKEY root);
+    void CleanupIconFolder(const std::string& folder, bool removeWhenEmpty);
+    bool IsProductShortcut(const std::string& target, const std::string& arguments) const;
+    bool MayRemoveShortcutFolder(const std::string& folder) const;
+    bool MayDeleteFixedEntry() const;
+
+    const TUninstallJob& job_;
+    const bool deleteUserFiles_;
+    RunState state_ = RunState::NotStarted;
+};
+
+}  // namespace uninst

@@ -1,0 +1,195 @@
+#include "uninstall/driver/startup.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+#include "framework/forms.h"
+#include "framework/registry.h"
+#include "uninstall/driver/safety.h"
+#include "uninstall/kxlib/config.h"
+#include "uninstall/kxlib/errors.h"
+#include "uninstall/kxlib/files.h"
+#include "uninstall/kxlib/language.h"
+#include "uninstall/kxlib/paths.h"
+#include "uninstall/kxlib/text.h"
+#include "uninstall/kxlib/trace.h"
+#include "uninstall/kxlib/translate.h"
+
+namespace uninst {
+
+std::string MessageTexts[6] = {
+    "Apart from these files, all data in the following directory will be erased:",
+    "All data in the following directory will be erased:",
+    "Uninstall completed!",
+    "Error during Uninstall.",
+    "Uninstall aborted.",
+    "Can't unregister ActiveX object: please restart your computer and retry",
+};
+
+namespace {
+
+const char kUninstallRoot[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const char kFixedEntry[] = "Orvanta Lumadesk";
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The file's last-write time in local time, packed in the DOS form (date in
+// the high 16 bits, time in the low 16 with the seconds halved); -1 when the
+// file cannot be found.
+std::int32_t ModificationStamp(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    FILETIME local;
+    WORD date = 0, time = 0;
+    if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
+        !FileTimeToDosDateTime(&local, &date, &time))
+        return -1;
+    return static_cast<std::int32_t>((static_cast<std::uint32_t>(date) << 16) | time);
+}
+
+[[noreturn]] void Refuse(const std::string& context) {
+    kx::RaiseFatal(41, kx::Short(context));
+    std::abort();  // not reached
+}
+
+void ReadConfigurationLocation(const std::string& argument, TUninstallJob& job) {
+    job.FromConfigLocation = true;
+    job.UninstallKey = std::string(kUninstallRoot) + kFixedEntry;
+    kx::Config = std::make_unique<kx::TConfig>(argument);
+    try {
+        kx::OpenConfigSection(0, "", true);
+        if (!kx::Config->CanWrite()) kx::RaiseFatal(68, kx::Config->SectionPath(true));
+        job.ProductPath = kx::ReadConfig("Path", true);
+        std::string serverPath = kx::ReadConfig("ServerPath", false);
+        job.ProductName = serverPath.empty() ? "Orvanta Lumadesk" : "Lumadesk station";
+    } catch (const std::exception&) {
+        kx::RaiseFatal(41, argument);
+    }
+    // The store cuts values at 255 characters: a path that long may be a cut
+    // one and name a parent of the product's folder.
+    if (job.ProductPath.size() >= kx::kShortMax) Refuse(job.ProductPath);
+    job.ConfigKey = fw::UpperCase(kx::FileExtension(argument)) == ".INI" ? std::string() : argument;
+    kx::CloseConfig();
+}
+
+void ReadUninstallEntry(const std::string& argument, const std::string& asGiven, TUninstallJob& job) {
+    // An empty name would open, and at the end of the run delete, the whole
+    // list of installed programs.
+    if (argument.empty()) Refuse(asGiven);
+    job.UninstallKey = kUninstallRoot + argument;
+    if (job.UninstallKey.size() > kx::kShortMax) Refuse(asGiven);
+
+    fw::TRegistry registry;
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!registry.OpenKey(job.UninstallKey, false)) kx::RaiseFatal(41, asGiven);
+
+    if (registry.ReadString("Trace") == "1") kx::OpenTrace(true, true);
+    job.ConfigKey = kx::Short(registry.ReadString("ConfigKey"));
+    std::string path = registry.ReadString("Path");
+    if (path.size() > kx::kShortMax) Refuse(path);
+    job.ProductPath = path;
+    job.ProductName = kx::Short(registry.ReadString("DisplayName"));
+    kx::SplitText(registry.ReadString("Unregister"), ';', job.UnregisterList);
+}
+
+}  // namespace
+
+void StopWith(const std::exception& e) {
+    if (auto* k = dynamic_cast<const kx::EOrvantaError*>(&e)) {
+        kx::RaiseFatal(k->Code, k->Context);
+    } else {
+        kx::RaiseFatal(0, kx::EnsureEnding(kx::Short(e.what()), "."));
+    }
+    std::abort();  // not reached: the fatal stop ends the process
+}
+
+void ReadProduct(const std::string& asGiven, TUninstallJob& job) {
+    // The argument, with the quote rule.  A longer one would be cut and
+    // could then name another entry or file: it is refused.
+    if (asGiven.size() > kx::kShortMax) Refuse(asGiven);
+    std::string argument = asGiven;
+    if (!argument.empty() && argument[0] == '"')
+        argument = argument.size() >= 2 ? argument.substr(1, argument.size() - 2) : std::string();
+    job.Argument = argument;
+
+    // The program's own folder becomes the current directory: a bare server
+    // name in the entry is a file beside the uninstaller.
+    SetCurrentDirectoryA(kx::ParentFolder(kx::ProgramPath).c_str());
+
+    // An argument with a backslash names a configuration location; any other
+    // names an uninstall entry.
+    if (argument.find('\\') != std::string::npos)
+        ReadConfigurationLocation(argument, job);
+    else
+        ReadUninstallEntry(argument, asGiven, job);
+
+    // The folder that the run will erase must be the product's alone.
+    if (!job.ProductPath.empty() && !ProductFolderRefusal(job.ProductPath).empty())
+        Refuse(job.ProductPath);
+}
+
+void ChooseLanguage(const TUninstallJob& job, fw::TForm* form) {
+    // Every failure here leaves the texts as far as they were replaced.
+    try {
+        kx::FreeConfig();
+        std::string iniFile = kx::AddTrailingBackslash(job.ProductPath) + "Bin\\Lumadesk.ini";
+        if (!job.ConfigKey.empty())
+            kx::Config = std::make_unique<kx::TConfig>(job.ConfigKey);
+        else if (FileExists(iniFile))
+            kx::Config = std::make_unique<kx::TConfig>(iniFile);
+        else
+            return;
+        kx::OpenConfigSection(1, "", true);
+        std::string language = kx::ReadConfig("UserLanguage", true);
+        kx::CloseConfig();
+        // The language becomes part of a library path: only a plain name may.
+        if (!IsPlainLanguageName(language)) return;
+        std::string library =
+            kx::Short(kx::AddTrailingBackslash(job.ProductPath) + "Lang\\" + language + "\\KxLang.dll");
+        if (!FileExists(library)) return;
+        HMODULE handle = kx::LoadLanguage(library);
+        // The library is released however the translation ends, so that the
+        // messages of the run come from the built-in table again.
+        struct Release {
+            HMODULE h;
+            ~Release() { kx::UnloadLanguage(h); }
+        } release{handle};
+        if (form) kx::TranslateForm(*form);
+        for (int i = 0; i < 6; ++i) MessageTexts[i] = kx::LangStr(static_cast<std::uint16_t>(4460 + i));
+    } catch (const std::exception&) {
+        // English texts stay.
+    }
+}
+
+void FindUserFiles(TUninstallJob& job) {
+    // A folder on a network share is not searched.
+    if (!kx::IsLocalPath(job.ProductPath)) return;
+    kx::ListFiles(job.ProductPath, "*.chm", true, job.ProductFiles);
+    // The installation's stamp is the first help file's.
+    std::int32_t reference = job.ProductFiles.empty() ? 0 : ModificationStamp(job.ProductFiles.front());
+    // Without it no file is the user's; with it, every file whose stamp lies
+    // further from it is.
+    if (reference > 0) {
+        job.ProductFiles.clear();
+        kx::ListFiles(job.ProductPath, "*.*", true, job.ProductFiles);
+        for (int i = static_cast<int>(job.ProductFiles.size()) - 1; i >= 0; --i) {
+            const std::string& file = job.ProductFiles[i];
+            std::int64_t difference =
+                static_cast<std::int64_t>(ModificationStamp(file)) - static_cast<std::int64_t>(reference);
+            if (difference < 0) difference = -difference;
+            std::string extension = kx::FileExtension(file);
+            if (difference > 10 && extension.rfind(".~", 0) != 0) {
+                job.UserFiles.push_back(file);
+                job.ProductFiles.erase(job.ProductFiles.begin() + i);
+            }
+        }
+    }
+}
+
+}  // namespace uninst

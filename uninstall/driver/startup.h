@@ -1,0 +1,57 @@
+// The uninstaller's start-up, apart from its window: what one run removes
+// (TUninstallJob), read from the argument, the uninstall entry or the
+// configuration location; the guard of the product folder; the language of
+// the texts; and which of the product folder's files seem to be the user's.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace fw {
+class TForm;
+}
+
+namespace uninst {
+
+// The six texts of the run, English by default and replaced by the language
+// library's texts 4460 to 4465 when one is found: the erase warning with and
+// without the user's files, completed, error, aborted, and the server that
+// could not be unregistered.
+extern std::string MessageTexts[6];
+
+// What one run removes, as the start-up read it.
+struct TUninstallJob {
+    std::string Argument;             // the argument, after the quote rule
+    bool FromConfigLocation = false;  // it named a configuration location, not an entry
+    std::string UninstallKey;         // below HKEY_LOCAL_MACHINE
+    std::string ConfigKey;            // the configuration key, or empty
+    std::string ProductPath;
+    std::string ProductName;
+    std::vector<std::string> UnregisterList;
+    std::vector<std::string> ProductFiles;  // the installation's files (filled by FindUserFiles)
+    std::vector<std::string> UserFiles;     // the files the user changed or added later
+};
+
+// Ends the program as the fatal stop does, with the error that escaped the
+// start-up: nothing is shown or removed on half of what the run must know.
+[[noreturn]] void StopWith(const std::exception& e);
+
+// Reads the job from the argument as given: applies the quote rule, makes
+// the program's own folder the current directory, reads the uninstall entry
+// or the configuration location and refuses a product folder that is not
+// the product's alone.  A refusal is the fatal stop.
+void ReadProduct(const std::string& asGiven, TUninstallJob& job);
+
+// Loads the language library that the product's configuration names,
+// translates Form (when given) and the six texts, and frees the library
+// again.  Every failure leaves the texts as far as they were replaced.
+void ChooseLanguage(const TUninstallJob& job, fw::TForm* form);
+
+// Sorts the local product folder's files into the installation's
+// (ProductFiles) and the user's (UserFiles): a file whose packed DOS stamp
+// lies more than 10 from the first help file's (the installation's stamp) is
+// the user's, unless its extension begins with ".~".
+void FindUserFiles(TUninstallJob& job);
+
+}  // namespace uninst
