@@ -38,6 +38,14 @@ bool IsAbsolutePath(const std::string& s) {
     return s.size() >= 3 && s[0] == '\\' && s[1] == '\\';
 }
 
+// Whether the key holds a value of its own (the default value included).
+bool HasValues(HKEY key) {
+    DWORD values = 0;
+    return RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                            nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+           values > 0;
+}
+
 std::string CurrentFolder() {
     char buf[MAX_PATH + 1] = {};
     DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
@@ -132,7 +140,9 @@ void TRemoval::CleanupRegistry(HKEY root) {
             std::string parent = key.substr(0, static_cast<std::size_t>(p - 1));
             fw::TRegistry registry;
             registry.SetRootKey(root);
-            if (registry.OpenKey(parent, false) && !registry.HasSubKeys()) {
+            // The vendor's key may hold another product's settings: it goes
+            // only when nothing at all is left in it, neither keys nor values.
+            if (registry.OpenKey(parent, false) && !registry.HasSubKeys() && !HasValues(registry.CurrentKey())) {
                 registry.CloseKey();
                 kx::KxDeleteKey(root, parent);
             }
