@@ -65,10 +65,7 @@ void TRemoval::Run() {
     // The configuration keys, for the machine and for the user.
     CleanupRegistry(HKEY_LOCAL_MACHINE);
     CleanupRegistry(HKEY_CURRENT_USER);
-    // The product's shortcuts in each folder of the Start menu's programs.
-    std::vector<std::string> shortcutFolders;
-    kx::ListFolders(kx::GetShellFolderDir("Programs"), shortcutFolders, false);
-    for (const auto& folder : shortcutFolders) CleanupIconFolder(folder, true);
+    CleanupStartMenu();
     // The product's shortcuts on the desktop.
     CleanupIconFolder(kx::GetShellFolderDir("Desktop"), false);
     // The uninstall entry last: while anything is left, the user can run
@@ -188,12 +185,32 @@ bool TRemoval::MayRemoveShortcutFolder(const std::string& folder) const {
     return onlyShellFiles;
 }
 
-void TRemoval::CleanupIconFolder(const std::string& folder, bool removeWhenEmpty) {
+void TRemoval::CleanupStartMenu() {
+    // The shortcuts right in the programs folder (which itself stays), then
+    // each sub-folder with the sub-folders one level deeper (a vendor folder
+    // with one folder per product): a deeper folder goes under the same
+    // conditions as a first-level one, and its parent when that has then
+    // become empty in the same sense.
+    const std::string programs = kx::GetShellFolderDir("Programs");
+    CleanupIconFolder(programs, false);
+    std::vector<std::string> shortcutFolders;
+    kx::ListFolders(programs, shortcutFolders, false);
+    for (const auto& folder : shortcutFolders) {
+        if (CleanupIconFolder(folder, true)) continue;
+        std::vector<std::string> nested;
+        kx::ListFolders(folder, nested, false);
+        bool emptied = false;
+        for (const auto& inner : nested) emptied = CleanupIconFolder(inner, true) || emptied;
+        if (emptied && MayRemoveShortcutFolder(folder)) kx::RemoveTree(folder);
+    }
+}
+
+bool TRemoval::CleanupIconFolder(const std::string& folder, bool removeWhenEmpty) {
     kx::Trace("CleanupIconFolder: " + folder);
     try {
         std::vector<std::string> links;
         kx::ListFiles(folder, "*.lnk", false, links);
-        if (links.empty()) return;
+        if (links.empty()) return false;
         for (int i = static_cast<int>(links.size()) - 1; i >= 0; --i) {
             std::string target, arguments;
             kx::ResolveShortcut(links[i], target, arguments, 255, 255);
@@ -202,10 +219,14 @@ void TRemoval::CleanupIconFolder(const std::string& folder, bool removeWhenEmpty
                 links.erase(links.begin() + i);
             }
         }
-        if (links.empty() && removeWhenEmpty && MayRemoveShortcutFolder(folder)) kx::RemoveTree(folder);
+        if (links.empty() && removeWhenEmpty && MayRemoveShortcutFolder(folder)) {
+            kx::RemoveTree(folder);
+            return !kx::IsFolder(folder);
+        }
     } catch (const fw::Exception& e) {
         kx::Trace("Error: " + e.Message());
     }
+    return false;
 }
 
 bool TRemoval::MayDeleteFixedEntry() const {

@@ -39,7 +39,8 @@ private:
     void UnregisterServerFile(const std::string& entry);
     void CleanUpFiles();
     void CleanupRegistry(HKEY root);
-    void CleanupIconFolder(const std::string& folder, bool removeWhenEmpty);
+    void CleanupStartMenu();
+    bool CleanupIconFolder(const std::string& folder, bool removeWhenEmpty);
     bool IsProductShortcut(const std::string& target, const std::string& arguments) const;
     bool MayRemoveShortcutFolder(const std::string& folder) const;
     bool MayDeleteFixedEntry() const;
