@@ -41,10 +41,11 @@ bool FileExists(const std::string& path) {
 
 // The file's last-write time in local time, packed in the DOS form (date in
 // the high 16 bits, time in the low 16 with the seconds halved); -1 when the
-// file cannot be found.
+// file cannot be found.  A file deeper than a short path is read by its
+// full path too.
 std::int32_t ModificationStamp(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    if (!GetFileAttributesExW(kx::PlatformPath(path).c_str(), GetFileExInfoStandard, &data)) return -1;
     FILETIME local;
     WORD date = 0, time = 0;
     if (!FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) ||
