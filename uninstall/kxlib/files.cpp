@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <winioctl.h>
 
-#include <cstring>
 
 #include "framework/handles.h"
 #include "framework/sysutils.h"
@@ -224,6 +223,17 @@ void ListFoldersIn(const std::string& base, std::vector<std::string>& list, bool
     }
 }
 
+void ListTreeIn(const std::string& base, std::vector<TTreeEntry>& list) {
+    for (FolderSearch s(base + "*.*"); s.More(); s.Next()) {
+        if (s.IsSkippedFolder()) continue;
+        list.push_back({base + s.Name(), s.Attributes()});
+        if (s.IsDir() && !s.IsLink()) {
+            // Each folder's entries follow it at once: walked right away.
+            ListTreeIn(list.back().Path + '\\', list);
+        }
+    }
+}
+
 }  // namespace
 
 void RemoveFile(const std::string& path) {
@@ -272,6 +282,25 @@ void ListFiles(const std::string& folder, const std::string& mask, bool recursiv
 void ListFolders(const std::string& folder, std::vector<std::string>& list, bool recursive) {
     if (folder.empty()) return;  // would list the current directory
     ListFoldersIn(EntryBase(folder), list, recursive);
+}
+
+void ListTree(const std::string& folder, std::vector<TTreeEntry>& list) {
+    if (folder.empty()) return;  // would list the current directory
+    ListTreeIn(EntryBase(folder), list);
+}
+
+bool ScheduleRemoval(const std::string& path) {
+    const std::wstring name = PlatformPath(path);
+    const DWORD attr = GetFileAttributesW(name.c_str());
+    const bool clearReadOnly = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY) &&
+                               !(attr & FILE_ATTRIBUTE_DIRECTORY);
+    if (clearReadOnly) {
+        const DWORD writable = attr & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesW(name.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
+    }
+    if (MoveFileExW(name.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
+    if (clearReadOnly) SetFileAttributesW(name.c_str(), attr);
+    return false;
 }
 
 }  // namespace kx

@@ -1,4 +1,5 @@
-// Listing, counting and deleting files and folder trees.
+// Listing, counting and deleting files and folder trees, and leaving what a
+// running system cannot delete to the next restart.
 //
 // Every walk searches each folder for all its entries and takes them in the
 // order the file system reports them.  A walk passes over "." and ".." only
@@ -9,6 +10,8 @@
 // their full paths, never cut ones, and the routines reach them through the
 // platform's extended-length form (PlatformPath).
 #pragma once
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -45,5 +48,26 @@ void ListFiles(const std::string& folder, const std::string& mask, bool recursiv
 // Appends the sub-folders of Folder, hidden ones included; with Recursive each
 // is followed at once by its own sub-folders.
 void ListFolders(const std::string& folder, std::vector<std::string>& list, bool recursive);
+
+// One entry of a tree: its full path and its attributes as the search
+// reported them.
+struct TTreeEntry {
+    std::string Path;
+    DWORD Attributes = 0;
+    bool IsFolder() const { return (Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool IsHidden() const { return (Attributes & FILE_ATTRIBUTE_HIDDEN) != 0; }
+    bool IsLink() const { return (Attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+};
+// Appends every entry of Folder's tree, hidden ones included, each folder
+// right before its own entries.  A link (junction or symbolic link) is
+// listed, never entered.
+void ListTree(const std::string& folder, std::vector<TTreeEntry>& list);
+
+// Asks the platform to delete Path when the computer next restarts: a file
+// (its read-only attribute cleared first, so that nothing refuses it then),
+// or a folder, which goes then when it is empty by that time.  False when
+// the platform refuses (no right to record the request); the file then keeps
+// its attributes.
+bool ScheduleRemoval(const std::string& path);
 
 }  // namespace kx
