@@ -1,11 +1,12 @@
 // Listing, counting and deleting on real trees of the prefix: files held open
 // without sharing, read-only files, hidden entries, folders the walks pass
-// over, Unix symbolic links (which Wine shows as reparse points) and entries
-// too deep for a short path.
+// of any name, Unix symbolic links (which Wine shows as reparse points) and
+// entries too deep for a short path.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "tests/support/staging.h"
 #include "uninstall/kxlib/errors.h"
 #include "uninstall/kxlib/files.h"
+#include "uninstall/kxlib/paths.h"
 
 using namespace kx;
 using List = std::vector<std::string>;
@@ -73,6 +75,24 @@ TEST(RemoveFile, RaisesElevenForReadOnlyAndLockedFilesOnly) {
     EXPECT_FALSE(IsFolder(""));
 }
 
+TEST(RemoveProductFile, ReadOnlyFilesGoFilesInUseRaiseElevenAsTheyWere) {
+    ts::ScratchDir dir("files_remove_product");
+    ASSERT_TRUE(ts::WriteTextFile(dir / "readonly.txt", "x"));
+    SetFileAttributesA((dir / "readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    ts::LockedFile lock(dir / "held.txt");
+    ASSERT_TRUE(lock.Held());
+    ts::SetReadOnly(dir / "held.txt");
+    const DWORD heldAttributes = GetFileAttributesA((dir / "held.txt").c_str());
+    ASSERT_TRUE(heldAttributes & FILE_ATTRIBUTE_READONLY);
+
+    EXPECT_EQ(RaisedCode([&] { RemoveProductFile(dir / "readonly.txt"); }), 0);
+    EXPECT_FALSE(ts::FileExists(dir / "readonly.txt"));
+    std::string context;
+    EXPECT_EQ(RaisedCode([&] { RemoveProductFile(dir / "held.txt"); }, &context), 11);
+    EXPECT_EQ(context, dir / "held.txt");
+    EXPECT_EQ(GetFileAttributesA((dir / "held.txt").c_str()), heldAttributes);
+}
+
 TEST(RemoveFile, ALockedThumbsDbIsPassedOverInAnyCase) {
     ts::ScratchDir dir("files_thumbs");
     int n = 0;
@@ -87,9 +107,10 @@ TEST(RemoveFile, ALockedThumbsDbIsPassedOverInAnyCase) {
     }
 }
 
-// A folder P holding a file that cannot be deleted, a sub-folder of
-// deletable files and a later file, named so that the sub-folder is
-// reported before or after the blocked file.
+// A folder P holding a file that cannot be deleted (held open, and in one
+// variant read-only too), a sub-folder of deletable files (one read-only)
+// and a later file, named so that the sub-folder is reported before or after
+// the blocked file.
 struct Blocked {
     const char* sub;
     const char* file;
@@ -109,20 +130,18 @@ protected:
         file = P + "\\" + b.file;
         after = P + "\\zzz.txt";
         ASSERT_TRUE(ts::WriteTextFile(sub + "\\Deep\\two.txt", "x"));
-        ASSERT_TRUE(ts::WriteTextFile(file, "x"));
+        ts::SetReadOnly(sub + "\\Deep\\two.txt");
         ASSERT_TRUE(ts::WriteTextFile(after, "x"));
-        if (std::get<1>(GetParam())) {
-            ts::SetReadOnly(file);
-        } else {
-            lock = std::make_unique<ts::LockedFile>(file);
-            ASSERT_TRUE(lock->Held());
-        }
+        lock = std::make_unique<ts::LockedFile>(file);
+        ASSERT_TRUE(lock->Held());
+        if (std::get<1>(GetParam())) ts::SetReadOnly(file);
         ASSERT_EQ(ReportedBefore(P, b.sub, b.file), b.subBefore) << "staging order";
         ASSERT_TRUE(ReportedBefore(P, b.file, "zzz.txt")) << "staging order";
     }
     void CheckLeft() {
         const bool subBefore = std::get<0>(GetParam()).subBefore;
         EXPECT_TRUE(ts::FileExists(file));
+        EXPECT_EQ((GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_READONLY) != 0, std::get<1>(GetParam()));
         EXPECT_TRUE(ts::FileExists(after));
         EXPECT_TRUE(ts::DirExists(P));
         EXPECT_EQ(ts::FileExists(sub + "\\Deep\\two.txt"), !subBefore);
@@ -149,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(Orders, BlockedTree,
                          ::testing::Combine(::testing::ValuesIn(kOrders), ::testing::Bool()),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param).subBefore ? "SubFirst" : "SubLast") +
-                                    (std::get<1>(info.param) ? "ReadOnly" : "Locked");
+                                    (std::get<1>(info.param) ? "LockedReadOnly" : "Locked");
                          });
 
 TEST(RemoveTree, ALockedThumbsDbStaysSilentlyAndTheRestGoes) {
@@ -168,34 +187,36 @@ TEST(RemoveTree, ALockedThumbsDbStaysSilentlyAndTheRestGoes) {
     EXPECT_TRUE(ts::DirExists(P));
 }
 
-TEST(PassedOverFolders, OldAndBackupFoldersAreNeverWalkedAndKeepTheirParent) {
-    ts::ScratchDir dir("files_passed_over");
+TEST(FoldersOfAnyName, BlankAndPunctuationFoldersAreWalkedLikeAnyOther) {
+    ts::ScratchDir dir("files_any_name");
     const std::string P = dir / "P";
+    const char* const kNames[] = {"-old", "(backup)", " blank", "!bang", "$cache"};
     ts::WriteTextFile(P + "\\a.chm", "x");
-    ts::WriteTextFile(P + "\\-dash.chm", "x");  // a file, whatever its name
-    ts::WriteTextFile(P + "\\hidden.chm", "x");
-    SetFileAttributesA((P + "\\hidden.chm").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    ts::WriteTextFile(P + "\\\xE9lan\\b.chm", "x");  // above "0" as a byte
-    for (const char* skipped : {"-old", "(backup)", " blank", "!bang"})
-        ts::WriteTextFile(P + "\\" + skipped + "\\never.chm", "x");
+    for (const char* name : kNames) {
+        ts::WriteTextFile(P + "\\" + name + "\\b.chm", "x");
+        ts::SetReadOnly(P + "\\" + name + "\\b.chm");
+    }
     ts::MakeDirs(P + "\\Kept\\-old");
 
-    List files = {"before"};
+    List files;
     ListFiles(P, "*.chm", true, files);
-    EXPECT_EQ(files, (List{"before", P + "\\-dash.chm", P + "\\a.chm", P + "\\\xE9lan\\b.chm"}));
     List folders;
     ListFolders(P, folders, true);
-    EXPECT_EQ(folders, (List{P + "\\Kept", P + "\\\xE9lan"}));
-    EXPECT_EQ(CountFiles(P), 4);
-    EXPECT_EQ(CountFiles(P + "\\Kept"), 0);
-    EXPECT_EQ(CountFiles(P + "\\-old"), 1);  // the folder called on is walked as given
+    std::sort(files.begin(), files.end());
+    std::sort(folders.begin(), folders.end());
+    List wantFiles = {P + "\\a.chm"}, wantFolders = {P + "\\Kept", P + "\\Kept\\-old"};
+    for (const char* name : kNames) {
+        wantFiles.push_back(P + "\\" + name + "\\b.chm");
+        wantFolders.push_back(P + "\\" + name);
+    }
+    std::sort(wantFiles.begin(), wantFiles.end());
+    std::sort(wantFolders.begin(), wantFolders.end());
+    EXPECT_EQ(files, wantFiles);
+    EXPECT_EQ(folders, wantFolders);
+    EXPECT_EQ(CountFiles(P), 6);
 
     RemoveTree(P);
-    EXPECT_TRUE(ts::FileExists(P + "\\-old\\never.chm"));
-    EXPECT_TRUE(ts::FileExists(P + "\\(backup)\\never.chm"));
-    EXPECT_TRUE(ts::DirExists(P + "\\Kept\\-old"));
-    EXPECT_FALSE(ts::FileExists(P + "\\a.chm"));
-    EXPECT_FALSE(ts::DirExists(P + "\\\xE9lan"));
+    EXPECT_FALSE(ts::DirExists(P));
 }
 
 TEST(ListFiles, FilesBeforeSubFoldersNothingHiddenMessagesHandled) {
@@ -310,34 +331,41 @@ TEST_F(Links, RemovingATreeNeverReachesALinksTarget) {
     EXPECT_EQ(ts::DirExists(P), anyLeft);
 }
 
-// Entries whose full path would exceed the 255 characters of a short path.
-TEST(TooDeep, CountedAsOneFileNeverListedEnteredOrDeleted) {
+// Entries whose full path exceeds the 255 characters of a short path (and
+// the 260 of the platform's narrow functions): listed with their full paths,
+// counted, and deleted through the extended-length form.
+TEST(DeepEntries, ListedCountedAndDeletedByTheirFullPaths) {
     ts::ScratchDir dir("files_deep");
-    std::string D = dir.Path();  // grown to 248 characters
-    while (D.size() < 248) D += "\\" + std::string(std::min<size_t>(40, 247 - D.size()), 'd');
-    ts::MakeDirs(D);
-    ASSERT_TRUE(ts::WriteTextFile(D + "\\fits.t", "x"));  // 255 characters
-    // 256: cut to 255 it would name D\fits.t.
-    ASSERT_TRUE(ts::WriteTextFile(D + "\\fits.tx", "x"));
-    ts::MakeDirs(D + "\\Folder8");  // 256: never entered
-    ASSERT_TRUE(ts::WriteTextFile(D + "\\F\\x", "x"));
-    ASSERT_TRUE(ts::DirExists(D + "\\Folder8"));
-    const std::string parent = D.substr(0, D.rfind('\\'));
+    std::string D = dir.Path();  // grown to 300 characters
+    while (D.size() < 300) D += "\\" + std::string(std::min<size_t>(40, 299 - D.size()), 'd');
+    ASSERT_TRUE(ts::WriteTextFile(D + "\\one.chm", "x"));
+    ASSERT_TRUE(ts::WriteTextFile(D + "\\Sub\\two.txt", "x"));
+    ASSERT_TRUE(ts::WriteTextFile(D + "\\Sub\\three.txt", "x"));
+    ts::SetReadOnly(D + "\\Sub\\three.txt");
+    ts::MakeDirs(D + "\\Empty");
+    ASSERT_TRUE(ts::DirExists(D + "\\Empty"));
+    const std::string top = dir / "dddddddddddddddddddddddddddddddddddddddd";
 
-    EXPECT_EQ(CountFiles(parent), 4);
+    EXPECT_EQ(CountFiles(top), 3);
+    EXPECT_EQ(CountFiles(D + "\\Sub"), 2);
     List files;
-    ListFiles(parent, "*.*", true, files);
-    EXPECT_EQ(files, (List{D + "\\fits.t", D + "\\F\\x"}));
+    ListFiles(top, "*.chm", true, files);
+    EXPECT_EQ(files, (List{D + "\\one.chm"}));
+    EXPECT_TRUE(IsFolder(D + "\\Sub\\"));
+    // Seen as a file (no leading backslash); shown cut as every short string.
+    EXPECT_EQ(RelativePath(D + "\\one.chm", dir.Path()), Short(D.substr(dir.Path().size() + 1) + "\\one.chm"));
     List folders;
-    ListFolders(parent, folders, true);
-    EXPECT_EQ(folders, (List{D, D + "\\F"}));
-    EXPECT_EQ(RaisedCode([&] { ClearFolder(D); }), 0);
-    EXPECT_FALSE(ts::FileExists(D + "\\fits.t"));
-    EXPECT_FALSE(ts::DirExists(D + "\\F"));
-    RemoveTree(parent);
-    EXPECT_TRUE(ts::FileExists(D + "\\fits.tx"));
-    EXPECT_TRUE(ts::DirExists(D + "\\Folder8"));
-    EXPECT_EQ(CountFiles(parent), 2);  // never taken for empty while they are there
+    ListFolders(D, folders, true);
+    std::sort(folders.begin(), folders.end());
+    EXPECT_EQ(folders, (List{D + "\\Empty", D + "\\Sub"}));
+
+    EXPECT_EQ(RaisedCode([&] { RemoveFile(D + "\\one.chm"); }), 0);
+    EXPECT_FALSE(ts::FileExists(D + "\\one.chm"));
+    EXPECT_EQ(RaisedCode([&] { RemoveFile(D + "\\Sub\\three.txt"); }), 11);
+    EXPECT_EQ(RaisedCode([&] { RemoveProductFile(D + "\\Sub\\two.txt"); }), 0);
+    EXPECT_EQ(CountFiles(top), 1);
+    RemoveTree(top);
+    EXPECT_FALSE(ts::DirExists(top));
 }
 
 }  // namespace

@@ -10,6 +10,26 @@
 
 namespace ts {
 
+namespace {
+
+// The name under which the wide functions reach an absolute path of any
+// length: the extended-length form once it is too long for the narrow ones.
+std::wstring W(const std::string& path) {
+    std::wstring w(path.size(), L'\0');
+    w.resize(static_cast<size_t>(
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), w.data(), static_cast<int>(w.size()))));
+    if (path.size() >= 240 && path[1] == ':') w = L"\\\\?\\" + w;
+    return w;
+}
+
+std::string Narrow(const WCHAR* name) {
+    char buf[MAX_PATH * 2] = {};
+    WideCharToMultiByte(CP_ACP, 0, name, -1, buf, sizeof buf - 1, nullptr, nullptr);
+    return buf;
+}
+
+}  // namespace
+
 ScratchDir::ScratchDir(const std::string& name) : path_("C:\\orvtest\\" + name) {
     WipeTree(path_);
     MakeDirs(path_);
@@ -18,7 +38,7 @@ ScratchDir::ScratchDir(const std::string& name) : path_("C:\\orvtest\\" + name) 
 ScratchDir::~ScratchDir() { WipeTree(path_); }
 
 void WipeTree(const std::string& path) {
-    DWORD attr = GetFileAttributesA(path.c_str());
+    DWORD attr = GetFileAttributesW(W(path).c_str());
     if (attr == INVALID_FILE_ATTRIBUTES) return;
     if ((attr & FILE_ATTRIBUTE_DIRECTORY) && (attr & FILE_ATTRIBUTE_REPARSE_POINT)) {
         // A link (under Wine, a Unix symbolic link): removing it from the
@@ -28,34 +48,34 @@ void WipeTree(const std::string& path) {
         if (!linkPath.empty()) RunUnix("rm -f '" + linkPath + "'");
         return;
     }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(W(path).c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(path.c_str());
+        DeleteFileW(W(path).c_str());
         return;
     }
     {
-        WIN32_FIND_DATAA fd;
-        HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW(W(path + "\\*").c_str(), &fd);
         if (h != INVALID_HANDLE_VALUE) {
             do {
-                std::string n = fd.cFileName;
+                std::string n = Narrow(fd.cFileName);
                 if (n != "." && n != "..") WipeTree(path + "\\" + n);
-            } while (FindNextFileA(h, &fd));
+            } while (FindNextFileW(h, &fd));
             FindClose(h);
         }
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(W(path).c_str());
 }
 
 void MakeDirs(const std::string& path) {
     for (size_t i = 3; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+        if (i == path.size() || path[i] == '\\') CreateDirectoryW(W(path.substr(0, i)).c_str(), nullptr);
 }
 
 bool WriteTextFile(const std::string& path, const std::string& content) {
     auto slash = path.find_last_of('\\');
     if (slash != std::string::npos) MakeDirs(path.substr(0, slash));
-    fw::UniqueFile h(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    fw::UniqueFile h(CreateFileW(W(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) return false;
     DWORD done = 0;
@@ -64,7 +84,7 @@ bool WriteTextFile(const std::string& path, const std::string& content) {
 }
 
 std::string ReadTextFile(const std::string& path) {
-    fw::UniqueFile h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    fw::UniqueFile h(CreateFileW(W(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, 0, nullptr));
     if (!h) return {};
     std::string out;
@@ -75,20 +95,20 @@ std::string ReadTextFile(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
+    DWORD a = GetFileAttributesW(W(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool DirExists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
+    DWORD a = GetFileAttributesW(W(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 static void ChangeAttr(const std::string& path, DWORD bit, bool on) {
-    DWORD a = GetFileAttributesA(path.c_str());
+    DWORD a = GetFileAttributesW(W(path).c_str());
     if (a == INVALID_FILE_ATTRIBUTES) return;
     a = on ? (a | bit) : (a & ~bit);
-    SetFileAttributesA(path.c_str(), a);
+    SetFileAttributesW(W(path).c_str(), a);
 }
 
 void SetReadOnly(const std::string& path, bool readOnly) { ChangeAttr(path, FILE_ATTRIBUTE_READONLY, readOnly); }
@@ -99,13 +119,13 @@ bool SetFileTimeLocal(const std::string& path, const SYSTEMTIME& local) {
     FILETIME ft;
     if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &ft))
         return false;
-    fw::UniqueFile h(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    fw::UniqueFile h(CreateFileW(W(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return h && SetFileTime(h.get(), nullptr, nullptr, &ft);
 }
 
 LockedFile::LockedFile(const std::string& path)
-    : h_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    : h_(CreateFileW(W(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                      FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 std::string UnixPath(const std::string& winPath) {

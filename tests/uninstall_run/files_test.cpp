@@ -1,7 +1,10 @@
 // The file stage seen from outside: what a run leaves of the product tree
 // when the user keeps the listed files, when everything goes, and when a
-// product file is held open by another program.
+// product file is held open by another program (left for the restart, or,
+// when the platform refuses even that, reported as a failure).
 #include "tests/uninstall_run/run_fixture.h"
+
+#include <functional>
 
 #include "framework/sysutils.h"
 
@@ -100,7 +103,76 @@ TEST_F(FilesTest, InstallationWithoutUserFilesGoesAllButTheRunningUninstaller) {
     EXPECT_FALSE(ts::UninstallEntryExists(kEntry));
 }
 
-TEST_F(FilesTest, LockedProductFileIsTracedAndTheRunGoesOn) {
+// The two branches of the file stage: the user's files kept (false) or
+// deleted with everything else (true, the check box ticked).
+class BranchTest : public FilesTest, public ::testing::WithParamInterface<bool> {
+protected:
+    bool Whole() const { return GetParam(); }
+    std::function<void(HWND)> ChooseBranch() {
+        return [this](HWND w) {
+            if (!Whole()) return;
+            HWND box = Child(w, "Delete User files listed above");
+            ASSERT_TRUE(box);
+            SendMessageA(box, BM_CLICK, 0, 0);
+        };
+    }
+    std::vector<std::string> Trace() { return Lines(dir / "Common\\Trace.txt"); }
+};
+
+std::string BranchName(const ::testing::TestParamInfo<bool>& info) {
+    return info.param ? "WholeTree" : "UserFilesKept";
+}
+
+// What installers leave behind: read-only files, folders whose names begin
+// with punctuation, files deeper than a short path.  All go, and a deep file
+// of the user's is listed and kept like any other.
+TEST_P(BranchTest, ReadOnlyOddlyNamedAndDeepProductFilesGo) {
+    StageTree();
+    std::string deep = "Deep";
+    for (int i = 0; i < 7; ++i) deep += "\\" + std::string(40, static_cast<char>('a' + i));
+    product.File(deep + "\\table.dat");
+    product.UserFile(deep + "\\mine.txt");
+    ASSERT_GT((product / deep).size(), 300u);
+    product.File("Bin\\Viewer.dll");
+    product.File("(backup)\\Lumadesk.chm");
+    product.File("-old\\Bin\\old.exe");
+    product.File("$cache\\x.bin");
+    for (const char* f : {"Bin\\Viewer.dll", "(backup)\\Lumadesk.chm", "-old\\Bin\\old.exe"})
+        ts::SetReadOnly(product / f);
+    std::string exe = PlaceUninstaller(dir / "Common");
+    ASSERT_TRUE(StageEntry({{"Trace", "1"}}));
+
+    std::vector<std::string> listed;
+    RunResult run = RunUninstaller(exe, ts::Quote(kEntry), [&](HWND w) {
+        auto boxes = ts::ChildrenOfClass(w, "ListBox");
+        if (!boxes.empty()) listed = ts::ListBoxItems(boxes[0].hwnd);
+        ChooseBranch()(w);
+    });
+    ASSERT_TRUE(run.windowShown);
+    EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_EQ(listed.size(), 3u) << ::testing::PrintToString(listed);
+    EXPECT_TRUE(std::any_of(listed.begin(), listed.end(), [](const std::string& l) { return l.rfind("Deep\\", 0) == 0; }))
+        << ::testing::PrintToString(listed);
+    EXPECT_FALSE(ts::UninstallEntryExists(kEntry));
+    for (const auto& line : Trace()) {
+        EXPECT_NE(line.rfind("Error: ", 0), 0u) << line;
+        EXPECT_NE(line.rfind("Left: ", 0), 0u) << line;
+    }
+    if (Whole()) {
+        EXPECT_FALSE(ts::DirExists(product.Root()));
+        return;
+    }
+    EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Cache", "Deep", "Doc", "Hidden", "Samples"}));
+    EXPECT_TRUE(ts::FileExists(product / deep + "\\mine.txt"));
+    EXPECT_FALSE(ts::FileExists(product / deep + "\\table.dat"));
+    EXPECT_EQ(Entries(product / "Doc"), std::vector<std::string>{"Notes.txt"});
+}
+
+// A product file held open without sharing by another program: every other
+// product file goes, the held one (with the folders that hold it) is left for
+// the restart, the entry goes, and the outcome says a restart finishes it.
+TEST_P(BranchTest, HeldProductFileIsLeftForTheRestart) {
     StageTree();
     std::string exe = PlaceUninstaller(dir / "Common");
     ts::ScratchKey hklm(HKEY_LOCAL_MACHINE, "Software\\OrvtestRunFiles\\Lumadesk");
@@ -109,41 +181,84 @@ TEST_F(FilesTest, LockedProductFileIsTracedAndTheRunGoesOn) {
     std::string link = shell.Link(desktop + "\\Orvtest Run Files.lnk", product / "Bin\\Lumadesk.exe");
     ASSERT_FALSE(link.empty());
     std::string locked = product / "Bin\\Lumadesk.exe";
+    ts::SetReadOnly(locked);  // read-only and in use: still only the restart removes it
     ts::LockedFile lock(locked);
     ASSERT_TRUE(lock.Held());
 
-    RunResult run = RunUninstaller(exe, ts::Quote(kEntry));
+    RunResult run = RunUninstaller(exe, ts::Quote(kEntry), ChooseBranch());
     ASSERT_TRUE(run.windowShown);
-    EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
-    EXPECT_EQ(run.exitCode, 0u);
-    std::vector<std::string> lines = Lines(dir / "Common\\Trace.txt");
-    auto error = std::find(lines.begin(), lines.end(), "Error: File locked : " + locked);
-    ASSERT_NE(error, lines.end()) << ::testing::PrintToString(lines);
-    EXPECT_EQ(*(error - 1), "CleanUpFiles");
-    EXPECT_EQ(*(error + 1), "CleanupRegistry");
+    ASSERT_EQ(run.endMessages.size(), 1u) << ::testing::PrintToString(run.EndTexts());
+    EXPECT_EQ(run.endMessages[0].text,
+              "Uninstall completed. Please restart your computer to remove the remaining files.");
+    EXPECT_EQ(run.endMessages[0].icon, "information");
+    EXPECT_EQ(run.exitCode, 3010u);
+
+    // Left: the held file, then its folder, then (when nothing of the user's
+    // keeps it) the product folder; listed for deletion in that order.
+    std::vector<std::string> left = {locked, product / "Bin"};
+    if (Whole()) left.push_back(product.Root());
+    std::vector<std::string> lines = Trace();
+    auto stage = std::find(lines.begin(), lines.end(), "CleanUpFiles");
+    ASSERT_NE(stage, lines.end());
+    std::vector<std::string> expected;
+    if (!Whole()) expected.push_back("Error: File locked : " + locked);
+    for (const auto& l : left) expected.push_back("Left: " + l);
+    expected.push_back("CleanupRegistry");
+    EXPECT_EQ(std::vector<std::string>(stage + 1, stage + 1 + std::min<std::ptrdiff_t>(expected.size(), lines.end() - stage - 1)),
+              expected);
     EXPECT_EQ(lines.back(), "Completed");
-    // The stages after the files ran.
+    std::vector<std::string> scheduled;
+    for (const auto& d : pending.Deletions())
+        if (d.rfind(product.Root(), 0) == 0) scheduled.push_back(d);
+    EXPECT_EQ(scheduled, left);
+
+    // Everything else of the product went, and the later stages ran.
+    EXPECT_EQ(Entries(product / "Bin"), std::vector<std::string>{"Lumadesk.exe"});
+    if (Whole()) {
+        EXPECT_EQ(Entries(product.Root()), std::vector<std::string>{"Bin"});
+    } else {
+        EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Bin", "Cache", "Doc", "Hidden", "Samples"}));
+        EXPECT_EQ(Entries(product / "Doc"), std::vector<std::string>{"Notes.txt"});
+    }
     EXPECT_FALSE(ts::RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\OrvtestRunFiles"));
     EXPECT_FALSE(ts::FileExists(link));
     EXPECT_FALSE(ts::UninstallEntryExists(kEntry));
-    EXPECT_TRUE(ts::FileExists(locked));
-    EXPECT_TRUE(ts::FileExists(product / "Doc\\Notes.txt"));
 }
 
-TEST_F(FilesTest, LockedFileInAWholeTreeIsLeftSilently) {
-    StageProduct();
-    product.File("Data\\table.dat");
+INSTANTIATE_TEST_SUITE_P(Branches, BranchTest, ::testing::Bool(), BranchName);
+
+// When not even the restart may remove what is left (the platform refuses to
+// record it), the later stages still run, but the product stays listed and
+// the run reports the failure.
+TEST_F(FilesTest, LeftFileThatCannotBeScheduledKeepsTheEntry) {
+    StageTree();
     std::string exe = PlaceUninstaller(dir / "Common");
-    ASSERT_TRUE(StageEntry({{"Trace", "1"}}));
-    std::string locked = product / "Data\\table.dat";
+    ts::ScratchKey hklm(HKEY_LOCAL_MACHINE, "Software\\OrvtestRunFiles\\Lumadesk");
+    ts::ScratchKey hklmParent(HKEY_LOCAL_MACHINE, "Software\\OrvtestRunFiles");
+    ASSERT_TRUE(StageEntry({{"Trace", "1"}, {"ConfigKey", hklm.Path()}}));
+    std::string link = shell.Link(desktop + "\\Orvtest Run Files.lnk", product / "Bin\\Lumadesk.exe");
+    std::string locked = product / "Bin\\Lumadesk.exe";
     ts::LockedFile lock(locked);
     ASSERT_TRUE(lock.Held());
-
-    RunResult run = RunUninstaller(exe, ts::Quote(kEntry));
-    EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
-    EXPECT_EQ(Entries(product.Root()), std::vector<std::string>{"Data"});
-    EXPECT_EQ(Entries(product / "Data"), std::vector<std::string>{"table.dat"});
-    for (const auto& line : Lines(dir / "Common\\Trace.txt")) EXPECT_NE(line.rfind("Error: ", 0), 0u) << line;
+    RunResult run;
+    {
+        RefusedPendingRemovals refused;
+        ASSERT_TRUE(refused.Refused());
+        run = RunUninstaller(exe, ts::Quote(kEntry));
+    }
+    ASSERT_TRUE(run.windowShown);
+    EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Error during Uninstall."});
+    EXPECT_EQ(run.exitCode, 1603u);
+    EXPECT_TRUE(ts::UninstallEntryExists(kEntry));
+    std::vector<std::string> lines = Lines(dir / "Common\\Trace.txt");
+    EXPECT_TRUE(Contains(lines, "Error: Not scheduled for removal at restart : " + locked))
+        << ::testing::PrintToString(lines);
+    EXPECT_FALSE(Contains(lines, "Completed"));
+    for (const auto& d : pending.Deletions()) EXPECT_NE(d.rfind(product.Root(), 0), 0u) << d;
+    EXPECT_TRUE(ts::FileExists(locked));
+    EXPECT_FALSE(ts::FileExists(product / "Lumadesk.chm"));
+    EXPECT_FALSE(ts::RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\OrvtestRunFiles"));
+    EXPECT_FALSE(ts::FileExists(link));
 }
 
 // Where installations put it: the running uninstaller cannot be deleted, and

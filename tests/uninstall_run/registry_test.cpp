@@ -1,6 +1,7 @@
 // The registry stage seen from outside: the product's configuration key goes
-// in both roots, its parent only where no other sub-key is left below it; a
-// key the user may only read stays; a first-level key is refused.
+// in both roots, its parent only where neither another key nor a value is
+// left in it; a key the user may only read stays; a first-level key is
+// refused.
 #include "tests/uninstall_run/run_fixture.h"
 
 namespace rt {
@@ -22,35 +23,54 @@ protected:
 const char kParent[] = "Software\\OrvtestRunRegistry";
 const char kConfig[] = "Software\\OrvtestRunRegistry\\Lumadesk";
 
-TEST_F(RegistryTest, ConfigKeyGoesInBothRootsItsParentOnlyWhereNoSubKeyIsLeft) {
-    ts::ScratchKey lmParent(HKEY_LOCAL_MACHINE, kParent);
-    ts::ScratchKey cuParent(HKEY_CURRENT_USER, kParent);
-    // Machine: the product's key, three levels deep, under a parent that
-    // holds a value but no other key.
-    std::string deep = std::string(kConfig) + "\\Viewer\\Window\\Last";
-    ts::SetRegString(HKEY_LOCAL_MACHINE, deep, "Left", "10");
-    ts::SetRegString(HKEY_LOCAL_MACHINE, kConfig, "Path", product.Root());
-    ts::SetRegString(HKEY_LOCAL_MACHINE, kParent, "Vendor", "Orvanta");
-    // User: the product's key beside another product's.
-    ts::SetRegString(HKEY_CURRENT_USER, std::string(kConfig) + "\\Recent", "1", "a.lmd");
-    ts::SetRegString(HKEY_CURRENT_USER, std::string(kParent) + "\\Reader", "Zoom", "100");
-    // A key of the same name elsewhere is not the product's.
-    ts::ScratchKey other(HKEY_CURRENT_USER, "Software\\OrvtestRunRegistryOther\\Lumadesk");
-    ASSERT_TRUE(StageEntry({{"Trace", "1"}, {"ConfigKey", kConfig}}));
+// The vendor's key (the configuration key's parent) goes only when nothing
+// of anyone else is left in it: a value (another product's setting, a
+// licence server's name, the default value) or another product's key keeps
+// it, in either root.
+TEST_F(RegistryTest, VendorKeyGoesOnlyWhenItHoldsNeitherKeysNorValues) {
+    struct Case {
+        const char* name;
+        HKEY root;
+        std::string value;  // a value of the parent's ("" for none; "@" the default value)
+        bool otherKey;      // another product's key below the parent
+    };
+    const Case cases[] = {
+        {"machine, a named value", HKEY_LOCAL_MACHINE, "LicenceServer", false},
+        {"user, the default value", HKEY_CURRENT_USER, "@", false},
+        {"machine, another product's key", HKEY_LOCAL_MACHINE, "", true},
+        {"user, nothing else", HKEY_CURRENT_USER, "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ts::ScratchKey lmParent(HKEY_LOCAL_MACHINE, kParent);
+        ts::ScratchKey cuParent(HKEY_CURRENT_USER, kParent);
+        // The product's key, three levels deep, in both roots.
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            ts::SetRegString(root, std::string(kConfig) + "\\Viewer\\Window\\Last", "Left", "10");
+            ts::SetRegString(root, kConfig, "Path", product.Root());
+        }
+        if (!c.value.empty()) ts::SetRegString(c.root, kParent, c.value == "@" ? "" : c.value, "orvanta-lic");
+        if (c.otherKey) ts::SetRegString(c.root, std::string(kParent) + "\\Reader", "Zoom", "100");
+        ASSERT_TRUE(StageEntry({{"Trace", "1"}, {"ConfigKey", kConfig}}));
 
-    RunResult run = RunUninstaller(exe, ts::Quote(kEntry));
-    ASSERT_TRUE(run.windowShown);
-    EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
-
-    EXPECT_FALSE(ts::RegKeyExists(HKEY_LOCAL_MACHINE, kConfig));
-    EXPECT_FALSE(ts::RegKeyExists(HKEY_LOCAL_MACHINE, kParent));
-    EXPECT_FALSE(ts::RegKeyExists(HKEY_CURRENT_USER, kConfig));
-    EXPECT_TRUE(ts::RegKeyExists(HKEY_CURRENT_USER, kParent));
-    EXPECT_EQ(ts::GetRegString(HKEY_CURRENT_USER, std::string(kParent) + "\\Reader", "Zoom"), "100");
-    EXPECT_TRUE(ts::RegKeyExists(HKEY_CURRENT_USER, other.Path()));
-    std::vector<std::string> lines = TraceAfterOpening();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "CleanupRegistry"), 2);
-    for (const auto& line : lines) EXPECT_NE(line.rfind("Error: ", 0), 0u) << line;
+        RunResult run = RunUninstaller(exe, ts::Quote(kEntry));
+        ASSERT_TRUE(run.windowShown);
+        EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) EXPECT_FALSE(ts::RegKeyExists(root, kConfig));
+        const HKEY other = c.root == HKEY_LOCAL_MACHINE ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        EXPECT_FALSE(ts::RegKeyExists(other, kParent));
+        const bool kept = !c.value.empty() || c.otherKey;
+        EXPECT_EQ(ts::RegKeyExists(c.root, kParent), kept);
+        if (!c.value.empty()) {
+            EXPECT_EQ(ts::GetRegString(c.root, kParent, c.value == "@" ? "" : c.value), "orvanta-lic");
+        }
+        if (c.otherKey) {
+            EXPECT_EQ(ts::GetRegString(c.root, std::string(kParent) + "\\Reader", "Zoom"), "100");
+        }
+        std::vector<std::string> lines = TraceAfterOpening();
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "CleanupRegistry"), 2);
+        for (const auto& line : lines) EXPECT_NE(line.rfind("Error: ", 0), 0u) << line;
+    }
 }
 
 TEST_F(RegistryTest, KeyTheUserMayOnlyReadStaysAndTheRunCompletes) {

@@ -1,6 +1,7 @@
 // The common ground of the run's end-to-end cases: a scratch folder with the
-// product in it, the uninstall entry of the case, and the shell items staged
-// in the user's real Start menu and desktop, all removed after each case.
+// product in it, the uninstall entry of the case, the shell items staged in
+// the user's real Start menu and desktop, and the removals a run leaves for
+// the restart, all taken away after each case.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,6 +19,9 @@ constexpr char kEntry[] = "Orvanta Lumadesk Run Test";
 class RunTest : public ::testing::Test {
 protected:
     fw::OleInit ole;  // the shell link object writes the shortcuts
+    // Whatever a run leaves for the restart to remove is taken off the
+    // platform's list again after the case.
+    PendingRemovals pending;
     ts::ScratchDir dir{"uninstall_run"};
     Product product{dir / "Lumadesk"};
     ShellItems shell;

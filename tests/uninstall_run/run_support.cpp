@@ -1,6 +1,7 @@
 #include "tests/uninstall_run/run_support.h"
 
 #include <tlhelp32.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <sstream>
@@ -153,6 +154,90 @@ bool ProcessRunning(const std::string& exeName) {
     for (BOOL more = Process32First(snap.get(), &pe); more; more = Process32Next(snap.get(), &pe))
         if (fw::SameText(pe.szExeFile, exeName)) return true;
     return false;
+}
+
+namespace {
+
+const wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t kPendingValue[] = L"PendingFileRenameOperations";
+
+bool ReadPending(bool& existed, DWORD& type, std::vector<BYTE>& data) {
+    fw::UniqueKey k;
+    existed = false;
+    data.clear();
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, k.put()) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 0;
+    if (RegQueryValueExW(k.get(), kPendingValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return true;
+    data.resize(size);
+    if (RegQueryValueExW(k.get(), kPendingValue, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) return true;
+    data.resize(size);
+    existed = true;
+    return true;
+}
+
+}  // namespace
+
+PendingRemovals::PendingRemovals() { ReadPending(existed_, type_, before_); }
+
+PendingRemovals::~PendingRemovals() {
+    fw::UniqueKey k;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, k.put()) != ERROR_SUCCESS) return;
+    if (existed_)
+        RegSetValueExW(k.get(), kPendingValue, 0, type_, before_.data(), static_cast<DWORD>(before_.size()));
+    else
+        RegDeleteValueW(k.get(), kPendingValue);
+}
+
+std::vector<std::string> PendingRemovals::Deletions() const {
+    bool existed = false;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    ReadPending(existed, type, data);
+    // Pairs of strings, source then target; an empty target deletes.
+    std::vector<std::string> strings;
+    std::string current;
+    for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+        const wchar_t c = static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
+        if (c) {
+            current += static_cast<char>(c);
+        } else {
+            strings.push_back(current);
+            current.clear();
+        }
+    }
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i + 1 < strings.size(); i += 2)
+        if (strings[i + 1].empty() && strings[i].rfind("\\??\\", 0) == 0) out.push_back(strings[i].substr(4));
+    return out;
+}
+
+RefusedPendingRemovals::RefusedPendingRemovals() {
+    fw::UniqueKey k;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, READ_CONTROL | WRITE_DAC, k.put()) != ERROR_SUCCESS)
+        return;
+    DWORD size = 0;
+    RegGetKeySecurity(k.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+    dacl_.resize(size);
+    if (!size || RegGetKeySecurity(k.get(), DACL_SECURITY_INFORMATION, dacl_.data(), &size) != ERROR_SUCCESS) {
+        dacl_.clear();
+        return;
+    }
+    // Everybody may read the key, nobody may change its values; the owner
+    // keeps the right to put its rules back.
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)(A;;RCWD;;;WD)", SDDL_REVISION_1,
+                                                              &sd, nullptr))
+        return;
+    refused_ = RegSetKeySecurity(k.get(), DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+    LocalFree(sd);
+}
+
+RefusedPendingRemovals::~RefusedPendingRemovals() {
+    if (dacl_.empty()) return;
+    fw::UniqueKey k;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, READ_CONTROL | WRITE_DAC, k.put()) == ERROR_SUCCESS)
+        RegSetKeySecurity(k.get(), DACL_SECURITY_INFORMATION, dacl_.data());
 }
 
 std::vector<std::string> Lines(const std::string& path) {

@@ -95,6 +95,39 @@ std::vector<std::string> SelfRemovalCopies(DWORD pid);
 // without regard to case.
 bool ProcessRunning(const std::string& exeName);
 
+// The platform's list of what to delete or rename at the next restart (the
+// Session Manager's value PendingFileRenameOperations), put back on
+// destruction as it was on construction.
+class PendingRemovals {
+public:
+    PendingRemovals();
+    ~PendingRemovals();
+    PendingRemovals(const PendingRemovals&) = delete;
+    PendingRemovals& operator=(const PendingRemovals&) = delete;
+    // The paths now listed for deletion (source "\??\" + path, no target).
+    std::vector<std::string> Deletions() const;
+
+private:
+    bool existed_ = false;
+    DWORD type_ = 0;
+    std::vector<BYTE> before_;
+};
+
+// The Session Manager key made read-only for everybody (so that no restart
+// removal can be recorded), its own access rules put back on destruction.
+class RefusedPendingRemovals {
+public:
+    RefusedPendingRemovals();
+    ~RefusedPendingRemovals();
+    RefusedPendingRemovals(const RefusedPendingRemovals&) = delete;
+    RefusedPendingRemovals& operator=(const RefusedPendingRemovals&) = delete;
+    bool Refused() const { return refused_; }
+
+private:
+    std::vector<BYTE> dacl_;  // the key's own security descriptor (its DACL)
+    bool refused_ = false;
+};
+
 // The lines of a text file (line ends removed); empty when it is missing.
 std::vector<std::string> Lines(const std::string& path);
 

@@ -1,6 +1,7 @@
 // The shortcut stages seen from outside, in the user's real Start menu and
-// desktop: which shortcuts count as the product's, which folders go whole,
-// which stay, and that the desktop and the registered shell folders never go.
+// desktop: which shortcuts count as the product's (right in Programs, in its
+// sub-folders and one level deeper), which folders go whole, which stay, and
+// that the desktop and the registered shell folders never go.
 #include "tests/uninstall_run/run_fixture.h"
 
 #include "framework/sysutils.h"
@@ -65,8 +66,9 @@ TEST_F(ShortcutsTest, StartMenuFoldersGoWholeOnlyWhenNothingOfAnyoneElseIsLeft) 
     } remake{startUp};
     std::vector<std::string> startUpBefore = Entries(startUp);
     std::string startLink = ProductLink(startUp + "\\Orvtest Run Start.lnk");
-    // A shortcut right in Programs is not examined.
+    // Right in Programs: judged as in any folder; Programs itself stays.
     std::string top = ProductLink(programs + "\\Orvtest Run Top.lnk");
+    std::string topForeign = ForeignLink(programs + "\\Orvtest Run Top Notepad.lnk");
     // The desktop: the product's shortcut goes, another program's stays.
     std::string deskProduct = ProductLink(desktop + "\\Orvtest Run Lumadesk.lnk");
     std::string deskForeign = ForeignLink(desktop + "\\Orvtest Run Notepad.lnk");
@@ -87,10 +89,55 @@ TEST_F(ShortcutsTest, StartMenuFoldersGoWholeOnlyWhenNothingOfAnyoneElseIsLeft) 
     EXPECT_TRUE(ts::DirExists(startUp));
     EXPECT_EQ(Entries(startUp), startUpBefore);
     EXPECT_FALSE(ts::FileExists(startLink));
-    EXPECT_TRUE(ts::FileExists(top));
+    EXPECT_FALSE(ts::FileExists(top));
+    EXPECT_TRUE(ts::FileExists(topForeign));
+    EXPECT_TRUE(ts::DirExists(programs));
     EXPECT_FALSE(ts::FileExists(deskProduct));
     EXPECT_TRUE(ts::FileExists(deskForeign));
     EXPECT_TRUE(ts::DirExists(desktop));
+}
+
+// A vendor's folder with one folder per product (Programs\Orvanta\Lumadesk):
+// the folder one level deeper is judged as a first-level one, and the
+// vendor's folder goes when that left it empty.  Deeper still, nothing is
+// examined.
+TEST_F(ShortcutsTest, FoldersOneLevelDeeperGoUnderTheSameRulesAndTheirParentWhenEmptied) {
+    StageProduct();
+    std::string exe = PlaceUninstaller(dir / "Common");
+    ASSERT_TRUE(StageEntry());
+    // Only the product's: the vendor's own uninstall shortcut and the
+    // product's folder with its shell files.
+    std::string vendor = Menu("Vendor");
+    ASSERT_FALSE(shell.Link(vendor + "\\Uninstall Lumadesk.lnk", exe, ts::Quote(kEntry)).empty());
+    shell.Folder(vendor + "\\Lumadesk");
+    ASSERT_FALSE(ProductLink(vendor + "\\Lumadesk\\Lumadesk.lnk").empty());
+    shell.Text(vendor + "\\Lumadesk\\desktop.ini", "[.ShellClassInfo]");
+    // Another product's folder beside it keeps the vendor's.
+    std::string two = Menu("Vendor Two");
+    shell.Folder(two + "\\Lumadesk");
+    shell.Folder(two + "\\Reader");
+    ProductLink(two + "\\Lumadesk\\Lumadesk.lnk");
+    ForeignLink(two + "\\Reader\\Reader.lnk");
+    // A nested folder shared with another program.
+    std::string shared = Menu("Vendor Shared");
+    shell.Folder(shared + "\\Tools");
+    ProductLink(shared + "\\Tools\\Lumadesk.lnk");
+    ForeignLink(shared + "\\Tools\\Notepad.lnk");
+    // Two levels below the first: not examined.
+    std::string deep = Menu("Vendor Deep");
+    shell.Folder(deep + "\\A\\B");
+    std::string deepLink = ProductLink(deep + "\\A\\B\\Lumadesk.lnk");
+
+    RunResult run = RunUninstaller(exe, ts::Quote(kEntry));
+    ASSERT_TRUE(run.windowShown);
+    EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_FALSE(ts::DirExists(vendor));
+    EXPECT_EQ(Entries(two), std::vector<std::string>{"Reader"});
+    EXPECT_EQ(Entries(two + "\\Reader"), std::vector<std::string>{"Reader.lnk"});
+    EXPECT_EQ(Entries(shared), std::vector<std::string>{"Tools"});
+    EXPECT_EQ(Entries(shared + "\\Tools"), std::vector<std::string>{"Notepad.lnk"});
+    EXPECT_TRUE(ts::FileExists(deepLink));
 }
 
 TEST_F(ShortcutsTest, DesktopStaysWhenTheProductsShortcutsWereAllItHeld) {

@@ -187,6 +187,18 @@ void TMainForm::FormClose(fw::TObject*, fw::TCloseAction& Action) {
             kx::ShowError(0, MessageTexts[3]);
             ExitStatus = kExitFailed;
             break;
+        case RunState::RestartNeeded:
+            // Removed as far as a running system allows; the restart removes
+            // the rest.
+            kx::ShowInformation(0, MessageTexts[6]);
+            ExitStatus = kExitRestartRequired;
+            break;
+        case RunState::FilesLeft:
+            // Files of the product are left for good: the product stays
+            // listed, and the failure is reported.
+            kx::ShowError(0, MessageTexts[3]);
+            ExitStatus = kExitFailed;
+            break;
         case RunState::ServerInUse:
             // The product is still installed: the user restarts and runs the
             // uninstaller again.

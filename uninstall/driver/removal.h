@@ -7,8 +7,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "uninstall/driver/startup.h"
+#include "uninstall/kxlib/files.h"
 
 namespace uninst {
 
@@ -18,12 +20,20 @@ enum class RunState {
     Failed,       // a stage raised an error
     ServerInUse,  // a server could not be deleted: the product is still installed
     Completed,    // every stage ran
+    // Every stage ran; what is left of the product's files is scheduled for
+    // removal when the computer restarts.
+    RestartNeeded,
+    // Every stage ran, but files of the product are left that could not be
+    // scheduled for removal: the uninstall entry stays, so that the product
+    // stays listed and the removal can be retried.
+    FilesLeft,
 };
 
 // The program's exit codes, in the Windows Installer's terms.
 constexpr DWORD kExitCompleted = 0;
 constexpr DWORD kExitCancelled = 1602;
 constexpr DWORD kExitFailed = 1603;
+constexpr DWORD kExitRestartRequired = 3010;
 
 class TRemoval {
 public:
@@ -38,8 +48,11 @@ public:
 private:
     void UnregisterServerFile(const std::string& entry);
     void CleanUpFiles();
+    std::vector<kx::TTreeEntry> FindLeftovers() const;
+    bool ScheduleLeftovers(const std::vector<kx::TTreeEntry>& left);
     void CleanupRegistry(HKEY root);
-    void CleanupIconFolder(const std::string& folder, bool removeWhenEmpty);
+    void CleanupStartMenu();
+    bool CleanupIconFolder(const std::string& folder, bool removeWhenEmpty);
     bool IsProductShortcut(const std::string& target, const std::string& arguments) const;
     bool MayRemoveShortcutFolder(const std::string& folder) const;
     bool MayDeleteFixedEntry() const;

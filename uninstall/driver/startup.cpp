@@ -21,13 +21,14 @@
 
 namespace uninst {
 
-std::string MessageTexts[6] = {
+std::string MessageTexts[kMessageCount] = {
     "Apart from these files, all data in the following directory will be erased:",
     "All data in the following directory will be erased:",
     "Uninstall completed!",
     "Error during Uninstall.",
     "Uninstall aborted.",
     "Can't unregister ActiveX object: please restart your computer and retry",
+    "Uninstall completed. Please restart your computer to remove the remaining files.",
 };
 
 namespace {
@@ -197,6 +198,10 @@ void ChooseLanguage(const TUninstallJob& job, fw::TForm* form) {
         } release{handle};
         if (form) kx::TranslateForm(*form);
         for (int i = 0; i < 6; ++i) MessageTexts[i] = kx::LangStr(static_cast<std::uint16_t>(4460 + i));
+        // The restart text is newer than the libraries in the field: a
+        // library without it leaves the English one.
+        std::string restart = kx::LangStr(4466);
+        if (!restart.empty()) MessageTexts[6] = restart;
     } catch (const std::exception&) {
         // English texts stay.
     }

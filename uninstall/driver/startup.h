@@ -14,11 +14,13 @@ class TForm;
 
 namespace uninst {
 
-// The six texts of the run, English by default and replaced by the language
-// library's texts 4460 to 4465 when one is found: the erase warning with and
-// without the user's files, completed, error, aborted, and the server that
-// could not be unregistered.
-extern std::string MessageTexts[6];
+// The texts of the run, English by default: the erase warning with and
+// without the user's files, completed, error, aborted, the server that could
+// not be unregistered (replaced by the language library's texts 4460 to 4465
+// when one is found), and completed with files left for the restart to
+// remove (replaced by its text 4466 when the library has one).
+constexpr int kMessageCount = 7;
+extern std::string MessageTexts[kMessageCount];
 
 // What one run removes, as the start-up read it.
 struct TUninstallJob {
@@ -61,7 +63,7 @@ TSwitches ReadSwitches(const std::vector<std::string>& args);
 void ReadProduct(const std::string& asGiven, TUninstallJob& job);
 
 // Loads the language library that the product's configuration names,
-// translates Form (when given) and the six texts, and frees the library
+// translates Form (when given) and the texts of the run, and frees the library
 // again.  Every failure leaves the texts as far as they were replaced.
 void ChooseLanguage(const TUninstallJob& job, fw::TForm* form);
 

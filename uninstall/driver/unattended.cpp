@@ -38,11 +38,16 @@ unsigned long RunUnattended(const std::string& asGiven, const TSwitches& switche
         case RunState::Completed:
             kx::Trace(MessageTexts[2]);
             return kExitCompleted;
+        case RunState::RestartNeeded:
+            // Removed as far as a running system allows; the restart removes the rest.
+            kx::Trace(MessageTexts[6]);
+            return kExitRestartRequired;
         case RunState::ServerInUse:
             kx::Trace(MessageTexts[5]);
             return kExitFailed;
         case RunState::NotStarted:
         case RunState::Failed:
+        case RunState::FilesLeft:
             break;
     }
     kx::Trace(MessageTexts[3]);

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <winioctl.h>
 
-#include <cstring>
 
 #include "framework/handles.h"
 #include "framework/sysutils.h"
@@ -17,58 +16,98 @@ namespace {
 // The entries of one folder as the file system reports them.  One search
 // with the basic information level (no short names) and large fetches: a
 // walk takes everything it needs (name, attributes) from the search itself
-// and never asks the file system again per entry.
+// and never asks the file system again per entry.  The search goes through
+// the wide functions, so that a folder deeper than a short path is searched
+// by its full path too; names come back in the code page of the narrow
+// functions, as their own search gives them.
 class FolderSearch {
 public:
     explicit FolderSearch(const std::string& pattern) {
-        h_.reset(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &fd_, FindExSearchNameMatch,
-                                  nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        const std::wstring name = PlatformPath(pattern);
+        h_.reset(FindFirstFileExW(name.c_str(), FindExInfoBasic, &fd_, FindExSearchNameMatch, nullptr,
+                                  FIND_FIRST_EX_LARGE_FETCH));
         // Systems before Windows 7 know neither; they take the plain search.
         if (!h_ && GetLastError() == ERROR_INVALID_PARAMETER)
-            h_.reset(FindFirstFileExA(pattern.c_str(), FindExInfoStandard, &fd_,
-                                      FindExSearchNameMatch, nullptr, 0));
-        more_ = static_cast<bool>(h_);
+            h_.reset(FindFirstFileExW(name.c_str(), FindExInfoStandard, &fd_, FindExSearchNameMatch,
+                                      nullptr, 0));
+        Take(static_cast<bool>(h_));
     }
     bool More() const { return more_; }
-    void Next() { more_ = FindNextFileA(h_.get(), &fd_) != FALSE; }
+    void Next() { Take(FindNextFileW(h_.get(), &fd_) != FALSE); }
 
-    const char* Name() const { return fd_.cFileName; }
+    const char* Name() const { return name_.c_str(); }
     bool IsDir() const { return (fd_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool IsHidden() const { return (fd_.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0; }
     std::uint64_t LastWrite() const {
         return (static_cast<std::uint64_t>(fd_.ftLastWriteTime.dwHighDateTime) << 32) |
                fd_.ftLastWriteTime.dwLowDateTime;
     }
-    // A sub-folder whose name begins below "0" (".", "..", "-old",
-    // "(backup)"): never entered, listed, counted or deleted.  The code is
-    // taken as an unsigned byte, so "élan" is an ordinary folder.
+    DWORD Attributes() const { return fd_.dwFileAttributes; }
+    // "." and "..": the folder itself and its parent, never walked.  Every
+    // other name is an entry, "(backup)", "-old" and "$cache" included.
     bool IsSkippedFolder() const {
-        return IsDir() && static_cast<unsigned char>(fd_.cFileName[0]) < '0';
+        return IsDir() && (name_ == "." || name_ == "..");
     }
     // A junction or symbolic link: what lies behind it is not ours to walk.
     bool IsLink() const { return (fd_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
 private:
+    void Take(bool found) {
+        more_ = found;
+        name_.clear();
+        if (!found) return;
+        const UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+        const int n = WideCharToMultiByte(codePage, 0, fd_.cFileName, -1, nullptr, 0, nullptr, nullptr);
+        if (n <= 1) return;
+        name_.resize(static_cast<std::size_t>(n - 1));
+        WideCharToMultiByte(codePage, 0, fd_.cFileName, -1, name_.data(), n, nullptr, nullptr);
+    }
+
     fw::UniqueFind h_;
-    WIN32_FIND_DATAA fd_{};
+    WIN32_FIND_DATAW fd_{};
+    std::string name_;
     bool more_ = false;
 };
 
-// The folder as the start of its entries' paths, never cut: an entry whose
-// path then exceeds a short string is passed over by the caller.
+// The folder as the start of its entries' paths, never cut.
 std::string EntryBase(const std::string& folder) {
     return (folder.empty() || folder.back() == '\\') ? folder : folder + '\\';
 }
 
-bool TooLong(const std::string& path) { return path.size() > kShortMax; }
-
 // Deletes a file the search has just reported.  Gone meanwhile counts as
-// deleted; so does a THUMBS.DB that the shell holds open.
-bool DeleteReportedFile(const std::string& path) {
-    if (DeleteFileA(path.c_str())) return true;
-    const DWORD err = GetLastError();
+// deleted; so does a THUMBS.DB that the shell holds open.  With EvenReadOnly
+// a file that refuses only because it is read-only (installers leave their
+// files so) loses that attribute and is deleted; when it still cannot be
+// deleted (it is in use too) it gets its attributes back.
+bool DeleteReportedFile(const std::string& path, bool evenReadOnly) {
+    const std::wstring name = PlatformPath(path);
+    if (DeleteFileW(name.c_str())) return true;
+    DWORD err = GetLastError();
     if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return true;
+    if (evenReadOnly && err == ERROR_ACCESS_DENIED) {
+        const DWORD attr = GetFileAttributesW(name.c_str());
+        if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY) &&
+            !(attr & FILE_ATTRIBUTE_DIRECTORY)) {
+            const DWORD writable = attr & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+            if (SetFileAttributesW(name.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) {
+                if (DeleteFileW(name.c_str())) return true;
+                SetFileAttributesW(name.c_str(), attr);
+            }
+        }
+    }
     return fw::UpperCase(FileNameOf(path)) == "THUMBS.DB";
+}
+
+// Removes an empty folder; one whose read-only attribute refuses it (the
+// shell marks customised folders so) loses that attribute first.
+void RemoveEmptyFolder(const std::string& path) {
+    const std::wstring name = PlatformPath(path);
+    if (RemoveDirectoryW(name.c_str()) || GetLastError() != ERROR_ACCESS_DENIED) return;
+    const DWORD attr = GetFileAttributesW(name.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_READONLY)) return;
+    if (SetFileAttributesW(name.c_str(), attr & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) &&
+        !RemoveDirectoryW(name.c_str()))
+        SetFileAttributesW(name.c_str(), attr);
 }
 
 // Removes a folder link itself, never what it points to.  The link is
@@ -77,7 +116,7 @@ bool DeleteReportedFile(const std::string& path) {
 // target instead (Wine, for a Unix symbolic link) would delete the target
 // through a plain RemoveDirectory, so there the link stays.
 void RemoveLink(const std::string& path) {
-    fw::UniqueFile h(CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+    fw::UniqueFile h(CreateFileW(PlatformPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
                                  nullptr));
@@ -96,9 +135,7 @@ int CountIn(const std::string& base) {
     int n = 0;
     for (FolderSearch s(base + "*.*"); s.More(); s.Next()) {
         if (s.IsSkippedFolder()) continue;
-        // Too deep to name: one file, so that its folder is never taken for
-        // empty and removed around it.
-        if (base.size() + std::strlen(s.Name()) > kShortMax || !s.IsDir()) {
+        if (!s.IsDir()) {
             ++n;
         } else if (!s.IsLink()) {
             n += CountIn(base + s.Name() + '\\');
@@ -116,9 +153,8 @@ void ClearIn(const std::string& base, bool raise) {
     for (FolderSearch s(base + "*.*"); s.More(); s.Next()) {
         if (s.IsSkippedFolder()) continue;
         const std::string path = base + s.Name();
-        if (TooLong(path)) continue;  // stays, and so does this folder
         if (!s.IsDir()) {
-            if (DeleteReportedFile(path)) continue;
+            if (DeleteReportedFile(path, true)) continue;
             if (raise) RaiseError(11, path);
             return;
         }
@@ -133,7 +169,7 @@ void ClearIn(const std::string& base, bool raise) {
 // A sub-folder the search has reported: its contents, then itself.
 void RemoveTreeAt(const std::string& path) {
     ClearIn(path + '\\', false);
-    RemoveDirectoryA(path.c_str());  // fails while something is left in it
+    RemoveEmptyFolder(path);  // fails while something is left in it
 }
 
 // One recursive listing: the GUI's pending messages are handled before each
@@ -164,7 +200,6 @@ struct Listing {
             const bool dir = s.IsDir();
             if (s.IsHidden() || (dir && s.IsSkippedFolder())) return;
             std::string path = base + s.Name();
-            if (TooLong(path)) return;
             if (!dir && files) {
                 if (found)
                     found->push_back({std::move(path), s.LastWrite()});
@@ -190,8 +225,7 @@ void ListFoldersIn(const std::string& base, std::vector<std::string>& list, bool
     std::vector<std::string> subs;
     for (FolderSearch s(base + "*.*"); s.More(); s.Next()) {
         if (!s.IsDir() || s.IsSkippedFolder() || s.IsLink()) continue;
-        std::string path = base + s.Name();
-        if (!TooLong(path)) subs.push_back(std::move(path));
+        subs.push_back(base + s.Name());
     }
     for (auto& sub : subs) {
         list.push_back(sub);
@@ -199,16 +233,31 @@ void ListFoldersIn(const std::string& base, std::vector<std::string>& list, bool
     }
 }
 
+void ListTreeIn(const std::string& base, std::vector<TTreeEntry>& list) {
+    for (FolderSearch s(base + "*.*"); s.More(); s.Next()) {
+        if (s.IsSkippedFolder()) continue;
+        list.push_back({base + s.Name(), s.Attributes()});
+        if (s.IsDir() && !s.IsLink()) {
+            // Each folder's entries follow it at once: walked right away.
+            ListTreeIn(list.back().Path + '\\', list);
+        }
+    }
+}
+
 }  // namespace
 
 void RemoveFile(const std::string& path) {
-    const DWORD attr = GetFileAttributesA(path.c_str());
-    if (attr == INVALID_FILE_ATTRIBUTES || (attr & FILE_ATTRIBUTE_DIRECTORY)) return;
-    if (!DeleteReportedFile(path)) RaiseError(11, Short(path));
+    if (!FileExists(path)) return;
+    if (!DeleteReportedFile(path, false)) RaiseError(11, Short(path));
+}
+
+void RemoveProductFile(const std::string& path) {
+    if (!FileExists(path)) return;
+    if (!DeleteReportedFile(path, true)) RaiseError(11, Short(path));
 }
 
 bool IsFolder(const std::string& path) {
-    const DWORD attr = GetFileAttributesA(path.c_str());
+    const DWORD attr = PathAttributes(path);
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -227,8 +276,9 @@ void RemoveTree(const std::string& folder) {
     if (!IsFolder(folder)) return;
     ClearIn(EntryBase(folder), false);
     // The folder itself goes by its path without the trailing backslash.
-    const std::string path = DropTrailingBackslash(folder);
-    if (IsFolder(path)) RemoveDirectoryA(path.c_str());
+    std::string path = folder;
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    if (IsFolder(path)) RemoveEmptyFolder(path);
 }
 
 void ListFiles(const std::string& folder, const std::string& mask, bool recursive,
@@ -249,6 +299,25 @@ void ListFilesStamped(const std::string& folder, std::vector<TFoundFile>& list) 
 void ListFolders(const std::string& folder, std::vector<std::string>& list, bool recursive) {
     if (folder.empty()) return;  // would list the current directory
     ListFoldersIn(EntryBase(folder), list, recursive);
+}
+
+void ListTree(const std::string& folder, std::vector<TTreeEntry>& list) {
+    if (folder.empty()) return;  // would list the current directory
+    ListTreeIn(EntryBase(folder), list);
+}
+
+bool ScheduleRemoval(const std::string& path) {
+    const std::wstring name = PlatformPath(path);
+    const DWORD attr = GetFileAttributesW(name.c_str());
+    const bool clearReadOnly = attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY) &&
+                               !(attr & FILE_ATTRIBUTE_DIRECTORY);
+    if (clearReadOnly) {
+        const DWORD writable = attr & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesW(name.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
+    }
+    if (MoveFileExW(name.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
+    if (clearReadOnly) SetFileAttributesW(name.c_str(), attr);
+    return false;
 }
 
 }  // namespace kx

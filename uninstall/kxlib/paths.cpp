@@ -106,7 +106,7 @@ std::string RelativePath(const std::string& path, const std::string& base) {
     if (path.size() < 2 || (path[1] != ':' && path[1] != '\\')) return Short(path);
     if (!base.empty() && !PathIsUnder(base, path)) RaiseError(14, Short(path));
     const std::string rest = path.substr(std::min(base.size(), path.size()));
-    const DWORD attr = GetFileAttributesA((base + rest).c_str());
+    const DWORD attr = PathAttributes(base + rest);
     if (attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY))
         return DropLeadingBackslash(rest);
     return base.empty() ? Short(rest) : AddLeadingBackslash(rest);
@@ -121,8 +121,37 @@ std::string FileExtension(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
+    DWORD a = PathAttributes(path);
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring PlatformPath(const std::string& path) {
+    // The file functions take narrow names in this code page.
+    const UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+    std::wstring wide;
+    if (!path.empty()) {
+        const int n = MultiByteToWideChar(codePage, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+        wide.resize(static_cast<std::size_t>(n));
+        MultiByteToWideChar(codePage, 0, path.data(), static_cast<int>(path.size()), wide.data(), n);
+    }
+    if (path.size() <= kShortMax || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+    // The extended form is taken as it stands (no "." or ".." resolved, no
+    // current directory applied): the full path is made first.
+    DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return wide;
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return wide;
+    full.resize(n);
+    // Already extended, or a device name: taken as it is.
+    if (full.rfind(L"\\\\?\\", 0) == 0 || full.rfind(L"\\\\.\\", 0) == 0) return full;
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+DWORD PathAttributes(const std::string& path) {
+    if (path.empty()) return INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(PlatformPath(path).c_str());
 }
 
 }  // namespace kx

@@ -3,6 +3,8 @@
 // form of a path, and the GUI's pending messages for long walks.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace kx {
@@ -20,8 +22,16 @@ std::string FileNameOf(const std::string& path);
 // From the last dot of the final element, the dot included; empty when the
 // final element has no dot.
 std::string FileExtension(const std::string& path);
-// A file (not a folder) of that name exists.
+// A file (not a folder) of that name exists, at any length.
 bool FileExists(const std::string& path);
+// The name under which the platform's wide functions reach Path at any
+// length: Path itself while it fits in a short string, else the
+// extended-length form of its full path ("\\?\C:\..." or
+// "\\?\UNC\server\share\..."), never a cut one.
+std::wstring PlatformPath(const std::string& path);
+// The attributes of Path at any length; INVALID_FILE_ATTRIBUTES when they
+// cannot be read.
+DWORD PathAttributes(const std::string& path);
 // The file system's own spelling (case, long names) of an existing path; a
 // path it does not know comes back unchanged.
 std::string ExactPath(const std::string& path);
