@@ -194,11 +194,14 @@ void TFolvex::Open() {
     const bool wasHidden = !Visible();
     const fw::TAlign oldAlign = Align();
     const int oldLeft = Left();
+    // Hidden first: a hidden control takes no part in its parent's
+    // alignment, so it is neither shown in its aligned place meanwhile nor
+    // moved away from its Left by it.
     auto putBack = [&] {
         if (!wasHidden) return;
+        SetVisible(false);
         SetAlign(oldAlign);
         SetLeft(oldLeft);
-        SetVisible(false);
     };
     if (wasHidden) {
         SetAlign(fw::alNone);
