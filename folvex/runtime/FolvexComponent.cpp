@@ -120,7 +120,13 @@ TFolvex::TFolvex(fw::TComponent* owner) : fw::TCustomPanel(owner) {
 }
 
 TFolvex::~TFolvex() {
-    Close();
+    // Nothing may leave a destructor: should Reader's window not be asked
+    // to close, the displayer (and with it the control) goes all the same.
+    try {
+        Close();
+    } catch (...) {
+        FreeDisplayer();
+    }
     *alive_ = false;
 }
 
