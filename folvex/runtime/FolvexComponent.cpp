@@ -28,6 +28,9 @@ const std::vector<std::string> kLayoutNames = {"lmDontCare", "lmSinglePage", "lm
                                                "lmTwoColumnRight"};
 const std::vector<std::string> kPageModeNames = {"pmStandard", "pmBookmarks", "pmThumbs"};
 
+// What the queries that need the document raise while it is closed.
+const char kNotOpen[] = "No PDF document is open";
+
 // The bitmap SavePageToFile paints into.
 constexpr int kPageBitmapWidth = 1000;
 constexpr int kPageBitmapHeight = 1500;
@@ -142,7 +145,7 @@ std::string TFolvex::GetAbout() const { return ProductName() + " version " + Pro
 bool TFolvex::Displaying() const { return Active() && Showing() && ComponentState() == 0; }
 
 fw::OleVariant TFolvex::GetPdfObject() {
-    if (!displayer_) SetError("No PDF document is open", "TFolvex.GetPdfObject");
+    if (!displayer_) SetError(kNotOpen, "TFolvex.GetPdfObject");
     return displayer_->GetPdfObject();
 }
 
@@ -156,7 +159,7 @@ std::string TFolvex::AdobeReaderProgID() {
 }
 
 std::uint8_t TFolvex::GetAdobeReaderMajorVersion() {
-    if (!displayer_) SetError("No PDF document is open", "TFolvex.GetAdobeReaderMajorVersion");
+    if (!displayer_) SetError(kNotOpen, "TFolvex.GetAdobeReaderMajorVersion");
     if (readerMajorVersion_ != 0) return readerMajorVersion_;
     std::string versions = GetPdfObject().Call("GetVersions").ToString();
     fw::TStringList list;
