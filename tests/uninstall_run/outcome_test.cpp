@@ -125,12 +125,10 @@ TEST_F(OutcomeTest, RunThatDidNotCompleteLeavesTheUninstallerInItsFolder) {
     std::string exe = PlaceUninstaller(product / "Bin");
     ASSERT_TRUE(StageEntry());
 
-    RunResult run;
-    {
-        RemovedShellFolderValue gone("Programs");
-        ASSERT_TRUE(gone.Removed());
-        run = RunUninstaller(exe, ts::Quote(kEntry));
-    }
+    std::optional<RemovedShellFolderValue> gone;
+    RunResult run = RunUninstaller(exe, ts::Quote(kEntry), [&gone](HWND) { gone.emplace("Programs"); });
+    ASSERT_TRUE(gone && gone->Removed());
+    gone.reset();
     ASSERT_FALSE(run.EndTexts().empty());
     EXPECT_EQ(run.EndTexts()[0], "Error during Uninstall.");
     EXPECT_EQ(run.exitCode, 1603u);
