@@ -3,7 +3,9 @@
 #include <functional>
 
 #include "framework/formres.h"
-#include "tests/folvex_component/fixture.h"
+#include "tests/support/viewer_fixture.h"
+
+using Component = ViewerTest;
 
 namespace {
 

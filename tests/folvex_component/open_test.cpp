@@ -6,7 +6,9 @@
 
 #include "framework/extctrls.h"
 #include "framework/graphics.h"
-#include "tests/folvex_component/fixture.h"
+#include "tests/support/viewer_fixture.h"
+
+using Component = ViewerTest;
 
 namespace {
 

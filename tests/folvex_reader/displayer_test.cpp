@@ -3,7 +3,7 @@
 // searches and the page-number field.
 #include <chrono>
 
-#include "tests/folvex_reader/fixture.h"
+#include "tests/support/viewer_fixture.h"
 #include "tests/support/winauto.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "tests/folvex_reader/fixture.h"
+#include "tests/support/viewer_fixture.h"
 
 namespace {
 
@@ -26,16 +26,6 @@ protected:
     static void Clean() {
         ts::DeleteRegTree(HKEY_CLASSES_ROOT, kContentType);
         ts::DeleteRegTree(HKEY_CLASSES_ROOT, kFakeClassKey);
-    }
-    // The message of what Call raises; "" when it raises nothing.
-    template <typename F>
-    static std::string Raised(F call) {
-        try {
-            call();
-        } catch (const fw::Exception& e) {
-            return e.Message();
-        }
-        return "";
     }
 };
 

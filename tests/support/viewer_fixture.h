@@ -1,7 +1,8 @@
 // A shown form with a TFolvex on it, a scratch folder with a three-page PDF
-// file, OLE for the test's thread, and the Reader double registered by each
-// case with the generation and versions it needs.  The double's log is the
-// evidence of every call the component makes on Reader's control.
+// file, and OLE for the test's thread; the Reader double is registered by
+// each case with the generation and versions it needs.  The double's log is
+// the evidence of every call the component makes on Reader's control.  For
+// the test programs that load Folvex.dll as a host does.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@
 #include "tests/support/readerdouble.h"
 #include "tests/support/staging.h"
 
-class Component : public ::testing::Test {
+class ViewerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(ts::WriteSamplePdf(doc, 3));
@@ -32,6 +33,7 @@ protected:
         fw::Application.ProcessMessages();  // Reader windows closed meanwhile go
         reader.reset();
     }
+    // Registers the double for this case.
     void UseReader(const std::string& generation, const std::string& versions) {
         reader = std::make_unique<ts::ReaderDouble>(generation, versions, scratch / "calls.log");
         ASSERT_EQ(S_OK, reader->Result());
@@ -49,7 +51,7 @@ protected:
     }
 
     fw::OleInit ole;
-    ts::ScratchDir scratch{"folvex_component"};
+    ts::ScratchDir scratch{"folvex_viewer"};
     std::string doc = scratch / "three.pdf";
     std::unique_ptr<ts::ReaderDouble> reader;
     fw::TForm* form = nullptr;
