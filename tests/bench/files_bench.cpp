@@ -13,20 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/bench/leastwalk.h"
 #include "uninstall/kxlib/files.h"
+
+using bench::FindFirst;
+using bench::IsDots;
+using bench::LeastList;
+using bench::Seconds;
 
 namespace {
 
 const char kRoot[] = "C:\\orvbench";
-
-double Seconds(const std::function<void()>& f) {
-    LARGE_INTEGER freq, a, b;
-    QueryPerformanceFrequency(&freq);
-    QueryPerformanceCounter(&a);
-    f();
-    QueryPerformanceCounter(&b);
-    return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 // Folder k (1..folders) lies in folder (k-1)/10, folder 0 being the tree's
 // root: a tree four or five levels deep.  Each folder but the root holds
@@ -65,30 +62,6 @@ void Build(const std::string& root, const Shape& shape) {
             CloseHandle(h);
         }
     }
-}
-
-HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAA& fd) {
-    return FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                            FIND_FIRST_EX_LARGE_FETCH);
-}
-
-bool IsDots(const char* n) { return n[0] == '.' && (!n[1] || (n[1] == '.' && !n[2])); }
-
-// The least listing walk: every file's full path, one search per folder.
-void LeastList(const std::string& folder, std::vector<std::string>& out) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirst(folder + "\\*", fd);
-    if (h == INVALID_HANDLE_VALUE) return;
-    std::vector<std::string> subs;
-    do {
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!IsDots(fd.cFileName)) subs.push_back(folder + "\\" + fd.cFileName);
-        } else {
-            out.push_back(folder + "\\" + fd.cFileName);
-        }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    for (const auto& s : subs) LeastList(s, out);
 }
 
 // The least delete walk; read-only files stay, and so do their folders.

@@ -23,7 +23,11 @@
 
 #include "tests/support/product.h"
 #include "uninstall/driver/startup.h"
+#include "tests/bench/leastwalk.h"
 #include "uninstall/kxlib/files.h"
+
+using bench::LeastList;
+using bench::Seconds;
 
 namespace {
 
@@ -31,15 +35,6 @@ const char kRoot[] = "C:\\orvbench_startup";
 const char kEntry[] = "Orvanta Bench Startup";
 const char kEmptyEntry[] = "Orvanta Bench Startup Empty";
 constexpr int kFiles = 20000, kFolders = 2000;
-
-double Seconds(const std::function<void()>& f) {
-    LARGE_INTEGER freq, a, b;
-    QueryPerformanceFrequency(&freq);
-    QueryPerformanceCounter(&a);
-    f();
-    QueryPerformanceCounter(&b);
-    return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 FILETIME Utc(const SYSTEMTIME& local) {
     FILETIME l{}, u{};
@@ -74,26 +69,6 @@ void Build(const std::string& root) {
             CloseHandle(h);
         }
     }
-}
-
-bool IsDots(const char* n) { return n[0] == '.' && (!n[1] || (n[1] == '.' && !n[2])); }
-
-// The least listing walk: every file's full path, one search per folder.
-void LeastList(const std::string& folder, std::vector<std::string>& out) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileExA((folder + "\\*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr,
-                                FIND_FIRST_EX_LARGE_FETCH);
-    if (h == INVALID_HANDLE_VALUE) return;
-    std::vector<std::string> subs;
-    do {
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!IsDots(fd.cFileName)) subs.push_back(folder + "\\" + fd.cFileName);
-        } else {
-            out.push_back(folder + "\\" + fd.cFileName);
-        }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    for (const auto& s : subs) LeastList(s, out);
 }
 
 struct Seen {
