@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <windowsx.h>
 
+#include "framework/dialogs.h"
 #include "framework/extctrls.h"
 #include "framework/formres.h"
 #include "framework/handles.h"
@@ -537,34 +538,24 @@ void TDesignerWindow::Save() {
 }
 
 namespace {
-const char kFilter[] = "Form files (*.dfm)\0*.dfm\0All files (*.*)\0*.*\0";
+const char kFilter[] = "Form files (*.dfm)|*.dfm|All files (*.*)|*.*";
 }
 
 void TDesignerWindow::SaveAs() {
-    char file[MAX_PATH + 1] = {};
-    lstrcpynA(file, FileNameOf(fileName_).c_str(), MAX_PATH);
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = Handle();
-    ofn.lpstrFilter = kFilter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrDefExt = "dfm";
-    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (GetSaveFileNameA(&ofn)) SaveForm(file);
+    fw::TSaveDialog dialog(nullptr);
+    dialog.SetFilter(kFilter);
+    dialog.SetFileName(FileNameOf(fileName_));
+    dialog.SetDefaultExt("dfm");
+    dialog.SetOptions(dialog.Options() | fw::ofOverwritePrompt | fw::ofPathMustExist | fw::ofNoChangeDir);
+    if (dialog.Execute()) SaveForm(dialog.FileName());
 }
 
 void TDesignerWindow::Open() {
     if (!AskSave()) return;
-    char file[MAX_PATH + 1] = {};
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = Handle();
-    ofn.lpstrFilter = kFilter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
-    if (GetOpenFileNameA(&ofn)) OpenForm(file);
+    fw::TOpenDialog dialog(nullptr);
+    dialog.SetFilter(kFilter);
+    dialog.SetOptions(dialog.Options() | fw::ofFileMustExist | fw::ofNoChangeDir);
+    if (dialog.Execute()) OpenForm(dialog.FileName());
 }
 
 bool TDesignerWindow::AskSave() {

@@ -188,39 +188,33 @@ Dialog ReadDialog(HWND dlg) {
     return d;
 }
 
-std::vector<std::string> ListBoxItems(HWND listBox) {
-    // Across processes the platform passes list-box texts reliably only in
-    // their wide form.
+namespace {
+
+// The item texts of a list box or of a combo box's list, by the control's
+// count, length and text messages.  Across processes the platform passes
+// these texts reliably only in their wide form.
+std::vector<std::string> ItemTexts(HWND control, UINT countMsg, UINT lengthMsg, UINT textMsg) {
     std::vector<std::string> items;
-    LRESULT count = SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+    LRESULT count = SendMessageW(control, countMsg, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        LRESULT len = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        LRESULT len = SendMessageW(control, lengthMsg, static_cast<WPARAM>(i), 0);
         if (len < 0) len = 0;
         std::wstring w(static_cast<size_t>(len) + 1, L'\0');
-        SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(w.data()));
+        SendMessageW(control, textMsg, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(w.data()));
         w.resize(wcslen(w.c_str()));
         items.push_back(fw::WideToAnsi(w));
     }
     return items;
 }
 
+}  // namespace
+
+std::vector<std::string> ListBoxItems(HWND listBox) {
+    return ItemTexts(listBox, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+}
+
 std::vector<std::string> ComboItems(HWND combo) {
-    // As for list boxes, the wide form crosses processes reliably.
-    std::vector<std::string> items;
-    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        LRESULT len = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (len < 0) len = 0;
-        std::wstring w(static_cast<size_t>(len) + 1, L'\0');
-        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(w.data()));
-        w.resize(wcslen(w.c_str()));
-        int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        std::string a(static_cast<size_t>(n), '\0');
-        WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, a.data(), n, nullptr, nullptr);
-        a.resize(a.empty() ? 0 : a.size() - 1);
-        items.push_back(a);
-    }
-    return items;
+    return ItemTexts(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }
 
 std::vector<std::string> TabTexts(HWND tabControl) {
