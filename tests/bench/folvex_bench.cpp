@@ -1,0 +1,289 @@
+// The cost of TFolvex against the same calls made straight through the
+// Reader control's dispatch interface, both against the Reader control
+// double.  A program to run by hand, not a test: ctest never runs it.
+//   folvex_bench [opens [commands]]        (20 and 1000 unless given)
+// Opens a five-page sample `opens` times and sends `commands` late-bound
+// commands (page moves, zoom, fit, layout and page modes), first through a
+// TFolvex, then through a TAcroPDF hosted alone with IDispatch::Invoke and
+// dispatch identifiers looked up once.  The double's log is off while
+// timing; a check pass with the log on first compares the calls that both
+// ways make.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "folvex/runtime/Folvex.h"
+#include "framework/forms.h"
+#include "framework/sysutils.h"
+#include "tests/fixtures/readerdouble/readerdouble.h"
+#include "tests/support/readerdouble.h"
+#include "tests/support/staging.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// --- the direct way: one hosted control, Invoke with cached identifiers ------
+
+class Direct {
+public:
+    Direct(fw::TWinControl* parent, const std::string& doc) : parent_(parent), doc_(fw::AnsiToWide(doc)) {}
+    ~Direct() { Close(); }
+
+    // The control in the parent's area, the document, the view settings that
+    // TFolvex applies at each Open (its defaults), and Reader's window moved
+    // out of sight.
+    void Open() {
+        control_ = new folvex::TAcroPDF(parent_);
+        control_->SetBounds(0, 0, parent_->ClientWidth(), parent_->ClientHeight());
+        control_->SetParent(parent_);
+        disp_ = control_->DefaultDispatch();
+        if (ids_.empty()) LookUp();
+        Put(id("Src"), Str(doc_));
+        Call(id("SetLayoutMode"), {Str(L"DontCare")});
+        Call(id("SetPageMode"), {Str(L"none")});
+        Call(id("SetShowScrollBars"), {Bool(true)});
+        Call(id("SetShowToolbar"), {Bool(true)});
+        Call(id("SetViewScroll"), {Str(L"Fit"), Int(0)});
+        reader_ = FindWindowA("AcrobatSDIWindow", nullptr);
+        if (reader_) MoveWindow(reader_, -100, -100, 0, 0, TRUE);
+    }
+    void Close() {
+        if (!control_) return;
+        if (reader_) PostMessageA(reader_, WM_CLOSE, 0, 0);
+        reader_ = nullptr;
+        disp_ = nullptr;
+        control_->SetParent(nullptr);
+        control_->Free();
+        control_ = nullptr;
+    }
+    // Command i of the cycle that Component::Command sends as well.
+    void Command(int i) {
+        switch (i % 10) {
+            case 0: Call(id("GoToNextPage"), {}); break;
+            case 1: Call(id("GoToPreviousPage"), {}); break;
+            case 2: Call(id("SetCurrentPage"), {Int(3)}); break;
+            case 3: Call(id("SetZoomScroll"), {Int(75), Int(0), Int(0)}); break;
+            case 4: Call(id("SetViewScroll"), {Str(L"FitH"), Int(0)}); break;
+            case 5: Call(id("SetLayoutMode"), {Str(L"OneColumn")}); break;
+            case 6: Call(id("SetPageMode"), {Str(L"thumbs")}); break;
+            case 7: Call(id("GoToFirstPage"), {}); break;
+            case 8: Call(id("GoToLastPage"), {}); break;
+            default: Call(id("SetZoomScroll"), {Int(100), Int(10), Int(20)}); break;
+        }
+    }
+
+private:
+    struct Arg {
+        VARIANT v;
+    };
+    static Arg Int(LONG n) { Arg a{}; a.v.vt = VT_I4; a.v.lVal = n; return a; }
+    static Arg Bool(bool b) { Arg a{}; a.v.vt = VT_BOOL; a.v.boolVal = b ? VARIANT_TRUE : VARIANT_FALSE; return a; }
+    // The string belongs to the caller's std::wstring, which outlives the call;
+    // the control only reads it.
+    static Arg Str(const std::wstring& s) {
+        Arg a{};
+        a.v.vt = VT_BSTR;
+        a.v.bstrVal = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
+        return a;
+    }
+
+    void LookUp() {
+        for (const char* name : {"Src", "SetLayoutMode", "SetPageMode", "SetShowScrollBars",
+                                 "SetShowToolbar", "SetViewScroll", "GoToNextPage", "GoToPreviousPage",
+                                 "SetCurrentPage", "SetZoomScroll", "GoToFirstPage", "GoToLastPage"})
+            ids_.emplace_back(name, fw::GetDispId(disp_.get(), name));
+    }
+    DISPID id(const char* name) const {
+        for (const auto& [n, d] : ids_)
+            if (n == name) return d;
+        return DISPID_UNKNOWN;
+    }
+    void Invoke(DISPID id, WORD flags, std::vector<Arg> args, bool put) {
+        std::vector<VARIANTARG> reversed(args.size());
+        for (size_t i = 0; i < args.size(); ++i) reversed[i] = args[args.size() - 1 - i].v;
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS dp{reversed.data(), put ? &named : nullptr, static_cast<UINT>(reversed.size()),
+                      put ? 1u : 0u};
+        VARIANT result;
+        VariantInit(&result);
+        HRESULT hr = disp_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &dp, put ? nullptr : &result,
+                                   nullptr, nullptr);
+        VariantClear(&result);
+        for (auto& a : args) VariantClear(&a.v);
+        if (FAILED(hr)) throw fw::Exception("Invoke failed: " + std::to_string(hr));
+    }
+    void Call(DISPID id, std::vector<Arg> args) { Invoke(id, DISPATCH_METHOD, std::move(args), false); }
+    void Put(DISPID id, Arg value) { Invoke(id, DISPATCH_PROPERTYPUT, {value}, true); }
+
+    fw::TWinControl* parent_;
+    std::wstring doc_;
+    folvex::TAcroPDF* control_ = nullptr;
+    fw::ComPtr<IDispatch> disp_;
+    HWND reader_ = nullptr;
+    std::vector<std::pair<std::string, DISPID>> ids_;
+};
+
+// --- the component ------------------------------------------------------------
+
+void ComponentCommand(folvex::TFolvex& v, int i) {
+    switch (i % 10) {
+        case 0: v.GoToNextPage(); break;
+        case 1: v.GoToPreviousPage(); break;
+        case 2: v.GoToPage(3); break;
+        case 3: v.Zoom(75, 0, 0); break;
+        case 4: v.SetFitMode(folvex::vmFitHorz); break;
+        case 5: v.SetLayoutMode(folvex::lmOneColumn); break;
+        case 6: v.SetPageMode(folvex::pmThumbs); break;
+        case 7: v.GoToFirstPage(); break;
+        case 8: v.GoToLastPage(); break;
+        default: v.Zoom(100, 10, 20); break;
+    }
+}
+
+// Puts the component's view settings back to the defaults that Direct::Open
+// applies, so that both ways send the same calls at each Open.
+void ResetViewSettings(folvex::TFolvex& v) {
+    v.SetFitMode(folvex::vmFit);
+    v.SetLayoutMode(folvex::lmDontCare);
+    v.SetPageMode(folvex::pmStandard);
+}
+
+struct Figures {
+    double open = 0, close = 0, command = 0;
+};
+
+// Times `opens` Open/Close pairs and `commands` commands of one way.
+Figures Measure(int opens, int commands, const std::function<void()>& open,
+                const std::function<void()>& close, const std::function<void(int)>& command) {
+    Figures f;
+    Clock::duration o{}, c{};
+    for (int i = 0; i < opens; ++i) {
+        auto t0 = Clock::now();
+        open();
+        auto t1 = Clock::now();
+        close();
+        auto t2 = Clock::now();
+        fw::Application.ProcessMessages();  // Reader's windows go
+        o += t1 - t0;
+        c += t2 - t1;
+    }
+    open();
+    auto t0 = Clock::now();
+    for (int i = 0; i < commands; ++i) command(i);
+    auto t1 = Clock::now();
+    close();
+    fw::Application.ProcessMessages();
+    f.open = Ms(o) / opens;
+    f.close = Ms(c) / opens;
+    f.command = Ms(t1 - t0) / commands;
+    return f;
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::string text = ts::FileExists(path) ? ts::ReadTextFile(path) : std::string();
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = text.find("\r\n", pos);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return lines;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int opens = argc > 1 ? std::atoi(argv[1]) : 20;
+    int commands = argc > 2 ? std::atoi(argv[2]) : 1000;
+    if (opens < 1 || commands < 1) {
+        std::fprintf(stderr, "usage: folvex_bench [opens [commands]]\n");
+        return 2;
+    }
+    fw::OleInit ole;
+    fw::Application.Initialize();
+    ts::ScratchDir scratch{"folvex_bench"};
+    std::string doc = scratch / "Sample.pdf";
+    std::string log = scratch / "calls.log";
+    if (!ts::WriteSamplePdf(doc, 5)) return 1;
+    ts::ReaderDouble reader("AcroPDF", "AcroPDF=11.0.23,Plugin=11.0.23", log);
+    if (FAILED(reader.Result())) {
+        std::fprintf(stderr, "folvex_bench: the Reader double did not register (0x%08lx)\n", reader.Result());
+        return 1;
+    }
+
+    auto* form = new fw::TForm(nullptr);
+    form->SetBounds(20, 20, 660, 520);
+    auto* viewer = new folvex::TFolvex(form);
+    viewer->SetAlign(fw::alClient);
+    viewer->SetParent(form);
+    auto* pane = new fw::TPanel(form);  // the direct control's parent, the same size
+    pane->SetBevelOuter(fw::bvNone);
+    pane->SetAlign(fw::alClient);
+    pane->SetParent(form);
+    form->Show();
+    fw::Application.ProcessMessages();
+    Direct direct(pane, doc);
+    viewer->SetAutoOpen(false);
+    viewer->SetFileName(doc);
+
+    int status = 0;
+    try {
+        // The check pass: one Open and one cycle of commands each way, logged.
+        std::vector<std::string> logged[2];
+        for (int way = 0; way < 2; ++way) {
+            reader.ClearLog();
+            if (way == 0) {
+                viewer->Open();
+                for (int i = 0; i < 10; ++i) ComponentCommand(*viewer, i);
+                viewer->Close();
+                ResetViewSettings(*viewer);
+            } else {
+                direct.Open();
+                for (int i = 0; i < 10; ++i) direct.Command(i);
+                direct.Close();
+            }
+            fw::Application.ProcessMessages();
+            logged[way] = Lines(log);
+        }
+        std::printf("check pass: %zu calls logged through TFolvex, %zu straight\n", logged[0].size(),
+                    logged[1].size());
+        for (size_t i = 0; i < logged[0].size() || i < logged[1].size(); ++i) {
+            std::string a = i < logged[0].size() ? logged[0][i] : "", b = i < logged[1].size() ? logged[1][i] : "";
+            if (a != b) std::printf("  differ at %zu: \"%s\" | \"%s\"\n", i + 1, a.c_str(), b.c_str());
+        }
+
+        ts::SetRegString(HKEY_CURRENT_USER, rdbl::kSettingsKey, "Log", "");  // off while timing
+        Figures comp = Measure(
+            opens, commands, [&] { viewer->Open(); },
+            [&] { viewer->Close(); ResetViewSettings(*viewer); },
+            [&](int i) { ComponentCommand(*viewer, i); });
+        Figures straight = Measure(
+            opens, commands, [&] { direct.Open(); }, [&] { direct.Close(); },
+            [&](int i) { direct.Command(i); });
+        std::printf("%d opens, %d commands against the Reader double (AcroPDF 11)\n", opens, commands);
+        std::printf("%-22s %12s %12s %14s\n", "", "Open (ms)", "Close (ms)", "command (ms)");
+        std::printf("%-22s %12.3f %12.3f %14.4f\n", "TFolvex", comp.open, comp.close, comp.command);
+        std::printf("%-22s %12.3f %12.3f %14.4f\n", "IDispatch::Invoke", straight.open, straight.close,
+                    straight.command);
+        std::printf("%-22s %12.3f %12.3f %14.4f\n", "added by TFolvex", comp.open - straight.open,
+                    comp.close - straight.close, comp.command - straight.command);
+        std::printf("aim: under 5 ms per Open and 0.05 ms per command: %s, %s\n",
+                    comp.open - straight.open < 5 ? "met" : "missed",
+                    comp.command - straight.command < 0.05 ? "met" : "missed");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "folvex_bench: %s\n", e.what());
+        status = 1;
+    }
+    form->Free();
+    fw::Application.ProcessMessages();
+    return status;
+}
