@@ -56,7 +56,9 @@ protected:
     }
     void TearDown() override {
         if (window) PostMessageA(window, WM_CLOSE, 0, 0);
-        if (viewer) EXPECT_EQ(0u, viewer->Wait(15000));
+        if (viewer) {
+            EXPECT_EQ(0u, viewer->Wait(15000));
+        }
     }
 
     ts::ScratchDir scratch{"folvex_viewer"};
