@@ -32,11 +32,17 @@ using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// --- the direct way: one hosted control, Invoke with cached identifiers ------
+// --- the direct ways: one hosted control, IDispatch::Invoke ---------------------
 
 class Direct {
 public:
-    Direct(fw::TWinControl* parent, const std::string& doc) : parent_(parent), doc_(fw::AnsiToWide(doc)) {}
+    // How the calls go: IDispatch::Invoke with the identifiers looked up
+    // once; Invoke after a look-up by name (GetIDsOfNames) at each call, as
+    // late binding does; or the framework's late-bound OleVariant calls on
+    // the control's automation object, as TFolvex makes them.
+    enum Mode { kCached, kByName, kOleVariant };
+    Direct(fw::TWinControl* parent, const std::string& doc, Mode mode)
+        : parent_(parent), doc_(fw::AnsiToWide(doc)), mode_(mode) {}
     ~Direct() { Close(); }
 
     // The control in the parent's area, the document, the view settings that
@@ -48,12 +54,12 @@ public:
         control_->SetParent(parent_);
         disp_ = control_->DefaultDispatch();
         if (ids_.empty()) LookUp();
-        Put(id("Src"), Str(doc_));
-        Call(id("SetLayoutMode"), {Str(L"DontCare")});
-        Call(id("SetPageMode"), {Str(L"none")});
-        Call(id("SetShowScrollBars"), {Bool(true)});
-        Call(id("SetShowToolbar"), {Bool(true)});
-        Call(id("SetViewScroll"), {Str(L"Fit"), Int(0)});
+        Put("Src", Str(doc_));
+        Call("SetLayoutMode", {Str(L"DontCare")});
+        Call("SetPageMode", {Str(L"none")});
+        Call("SetShowScrollBars", {Bool(true)});
+        Call("SetShowToolbar", {Bool(true)});
+        Call("SetViewScroll", {Str(L"Fit"), Int(0)});
         reader_ = FindWindowA("AcrobatSDIWindow", nullptr);
         if (reader_) MoveWindow(reader_, -100, -100, 0, 0, TRUE);
     }
@@ -69,16 +75,16 @@ public:
     // Command i of the cycle that Component::Command sends as well.
     void Command(int i) {
         switch (i % 10) {
-            case 0: Call(id("GoToNextPage"), {}); break;
-            case 1: Call(id("GoToPreviousPage"), {}); break;
-            case 2: Call(id("SetCurrentPage"), {Int(3)}); break;
-            case 3: Call(id("SetZoomScroll"), {Int(75), Int(0), Int(0)}); break;
-            case 4: Call(id("SetViewScroll"), {Str(L"FitH"), Int(0)}); break;
-            case 5: Call(id("SetLayoutMode"), {Str(L"OneColumn")}); break;
-            case 6: Call(id("SetPageMode"), {Str(L"thumbs")}); break;
-            case 7: Call(id("GoToFirstPage"), {}); break;
-            case 8: Call(id("GoToLastPage"), {}); break;
-            default: Call(id("SetZoomScroll"), {Int(100), Int(10), Int(20)}); break;
+            case 0: Call("GoToNextPage", {}); break;
+            case 1: Call("GoToPreviousPage", {}); break;
+            case 2: Call("SetCurrentPage", {Int(3)}); break;
+            case 3: Call("SetZoomScroll", {Int(75), Int(0), Int(0)}); break;
+            case 4: Call("SetViewScroll", {Str(L"FitH"), Int(0)}); break;
+            case 5: Call("SetLayoutMode", {Str(L"OneColumn")}); break;
+            case 6: Call("SetPageMode", {Str(L"thumbs")}); break;
+            case 7: Call("GoToFirstPage", {}); break;
+            case 8: Call("GoToLastPage", {}); break;
+            default: Call("SetZoomScroll", {Int(100), Int(10), Int(20)}); break;
         }
     }
 
@@ -104,11 +110,25 @@ private:
             ids_.emplace_back(name, fw::GetDispId(disp_.get(), name));
     }
     DISPID id(const char* name) const {
+        if (mode_ == kByName) return fw::GetDispId(disp_.get(), name);
         for (const auto& [n, d] : ids_)
             if (n == name) return d;
         return DISPID_UNKNOWN;
     }
-    void Invoke(DISPID id, WORD flags, std::vector<Arg> args, bool put) {
+    void Invoke(const char* name, WORD flags, std::vector<Arg> args, bool put) {
+        if (mode_ == kOleVariant) {
+            std::vector<fw::OleVariant> values;
+            for (auto& a : args) {
+                values.emplace_back(fw::Variant(a.v));
+                VariantClear(&a.v);
+            }
+            fw::OleVariant pdf = control_->OleObject();
+            if (put)
+                pdf.Set(name, values.front());
+            else
+                pdf.Invoke(name, flags, values);
+            return;
+        }
         std::vector<VARIANTARG> reversed(args.size());
         for (size_t i = 0; i < args.size(); ++i) reversed[i] = args[args.size() - 1 - i].v;
         DISPID named = DISPID_PROPERTYPUT;
@@ -116,17 +136,20 @@ private:
                       put ? 1u : 0u};
         VARIANT result;
         VariantInit(&result);
-        HRESULT hr = disp_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &dp, put ? nullptr : &result,
+        HRESULT hr = disp_->Invoke(id(name), IID_NULL, LOCALE_USER_DEFAULT, flags, &dp, put ? nullptr : &result,
                                    nullptr, nullptr);
         VariantClear(&result);
         for (auto& a : args) VariantClear(&a.v);
         if (FAILED(hr)) throw fw::Exception("Invoke failed: " + std::to_string(hr));
     }
-    void Call(DISPID id, std::vector<Arg> args) { Invoke(id, DISPATCH_METHOD, std::move(args), false); }
-    void Put(DISPID id, Arg value) { Invoke(id, DISPATCH_PROPERTYPUT, {value}, true); }
+    void Call(const char* name, std::vector<Arg> args) {
+        Invoke(name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(args), false);
+    }
+    void Put(const char* name, Arg value) { Invoke(name, DISPATCH_PROPERTYPUT, {value}, true); }
 
     fw::TWinControl* parent_;
     std::wstring doc_;
+    Mode mode_;
     folvex::TAcroPDF* control_ = nullptr;
     fw::ComPtr<IDispatch> disp_;
     HWND reader_ = nullptr;
@@ -175,42 +198,40 @@ double Median(std::vector<double> v) {
 }
 
 // Times `opens` Open/Close pairs and `commands` commands (in batches of 100)
-// of both ways, taking turns, so that the load of a shared machine falls on
-// both alike; the medians resist the moments when it falls on one.
-std::pair<Figures, Figures> Measure(int opens, int commands, Way& a, Way& b) {
-    std::vector<double> open[2], close[2], command[2];
-    Way* ways[2] = {&a, &b};
+// of every way, taking turns, so that the load of a shared machine falls on
+// all alike; the medians resist the moments when it falls on one.
+std::vector<Figures> Measure(int opens, int commands, const std::vector<Way*>& ways) {
+    const size_t n = ways.size();
+    std::vector<std::vector<double>> open(n), close(n), command(n);
     for (int i = 0; i < opens; ++i) {
-        for (int k = 0; k < 2; ++k) {
-            Way& w = *ways[(i + k) % 2];
-            int side = (i + k) % 2;
+        for (size_t k = 0; k < n; ++k) {
+            size_t side = (static_cast<size_t>(i) + k) % n;
             auto t0 = Clock::now();
-            w.open();
+            ways[side]->open();
             auto t1 = Clock::now();
-            w.close();
+            ways[side]->close();
             auto t2 = Clock::now();
             fw::Application.ProcessMessages();  // Reader's windows go
             open[side].push_back(Ms(t1 - t0));
             close[side].push_back(Ms(t2 - t1));
         }
     }
-    a.open();
-    b.open();
+    for (Way* w : ways) w->open();
     const int batch = commands < 100 ? commands : 100;
     for (int done = 0; done < commands; done += batch) {
-        for (int side = 0; side < 2; ++side) {
+        for (size_t k = 0; k < n; ++k) {
+            size_t side = (static_cast<size_t>(done / batch) + k) % n;
             auto t0 = Clock::now();
             for (int i = done; i < done + batch; ++i) ways[side]->command(i);
             command[side].push_back(Ms(Clock::now() - t0) / batch);
         }
     }
-    a.close();
-    b.close();
+    for (Way* w : ways) w->close();
     fw::Application.ProcessMessages();
-    Figures f[2];
-    for (int side = 0; side < 2; ++side)
-        f[side] = Figures{Median(open[side]), Median(close[side]), Median(command[side])};
-    return {f[0], f[1]};
+    std::vector<Figures> f;
+    for (size_t side = 0; side < n; ++side)
+        f.push_back(Figures{Median(open[side]), Median(close[side]), Median(command[side])});
+    return f;
 }
 
 std::vector<std::string> Lines(const std::string& path) {
@@ -257,7 +278,9 @@ int main(int argc, char** argv) {
     pane->SetParent(form);
     form->Show();
     fw::Application.ProcessMessages();
-    Direct direct(pane, doc);
+    Direct direct(pane, doc, Direct::kCached);
+    Direct named(pane, doc, Direct::kByName);
+    Direct late(pane, doc, Direct::kOleVariant);
     viewer->SetAutoOpen(false);
     viewer->SetFileName(doc);
 
@@ -303,15 +326,27 @@ int main(int argc, char** argv) {
                       [&](int i) { ComponentCommand(*viewer, i); }};
         Way straightWay{[&] { direct.Open(); }, [&] { direct.Close(); },
                         [&](int i) { direct.Command(i); }};
-        auto [comp, straight] = Measure(opens, commands, component, straightWay);
+        Way namedWay{[&] { named.Open(); }, [&] { named.Close(); }, [&](int i) { named.Command(i); }};
+        Way lateWay{[&] { late.Open(); }, [&] { late.Close(); }, [&](int i) { late.Command(i); }};
+        auto f = Measure(opens, commands, {&component, &straightWay, &namedWay, &lateWay});
+        const Figures& comp = f[0];
+        const Figures& straight = f[1];
+        const Figures& byName = f[2];
+        const Figures& oleVariant = f[3];
         std::printf("%d opens, %d commands each way against the Reader double (AcroPDF 11), medians\n",
                     opens, commands);
         std::printf("%-22s %12s %12s %14s\n", "", "Open (ms)", "Close (ms)", "command (ms)");
         std::printf("%-22s %12.3f %12.3f %14.4f\n", "TFolvex", comp.open, comp.close, comp.command);
-        std::printf("%-22s %12.3f %12.3f %14.4f\n", "IDispatch::Invoke", straight.open, straight.close,
+        std::printf("%-22s %12.3f %12.3f %14.4f\n", "OleVariant calls", oleVariant.open, oleVariant.close,
+                    oleVariant.command);
+        std::printf("%-22s %12.3f %12.3f %14.4f\n", "Invoke, names each call", byName.open, byName.close,
+                    byName.command);
+        std::printf("%-22s %12.3f %12.3f %14.4f\n", "Invoke, cached DISPIDs", straight.open, straight.close,
                     straight.command);
         std::printf("%-22s %12.3f %12.3f %14.4f\n", "added by TFolvex", comp.open - straight.open,
                     comp.close - straight.close, comp.command - straight.command);
+        std::printf("%-22s %12.3f %12.3f %14.4f\n", "(over OleVariant calls)", comp.open - oleVariant.open,
+                    comp.close - oleVariant.close, comp.command - oleVariant.command);
         std::printf("aim: under 5 ms per Open and 0.05 ms per command: %s, %s\n",
                     comp.open - straight.open < 5 ? "met" : "missed",
                     comp.command - straight.command < 0.05 ? "met" : "missed");
