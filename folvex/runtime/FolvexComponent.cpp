@@ -28,6 +28,9 @@ const std::vector<std::string> kLayoutNames = {"lmDontCare", "lmSinglePage", "lm
                                                "lmTwoColumnRight"};
 const std::vector<std::string> kPageModeNames = {"pmStandard", "pmBookmarks", "pmThumbs"};
 
+// What the queries that need the document raise while it is closed.
+const char kNotOpen[] = "No PDF document is open";
+
 // The bitmap SavePageToFile paints into.
 constexpr int kPageBitmapWidth = 1000;
 constexpr int kPageBitmapHeight = 1500;
@@ -120,7 +123,13 @@ TFolvex::TFolvex(fw::TComponent* owner) : fw::TCustomPanel(owner) {
 }
 
 TFolvex::~TFolvex() {
-    Close();
+    // Nothing may leave a destructor: should Reader's window not be asked
+    // to close, the displayer (and with it the control) goes all the same.
+    try {
+        Close();
+    } catch (...) {
+        FreeDisplayer();
+    }
     *alive_ = false;
 }
 
@@ -136,7 +145,7 @@ std::string TFolvex::GetAbout() const { return ProductName() + " version " + Pro
 bool TFolvex::Displaying() const { return Active() && Showing() && ComponentState() == 0; }
 
 fw::OleVariant TFolvex::GetPdfObject() {
-    if (!displayer_) SetError("No PDF document is open", "TFolvex.GetPdfObject");
+    if (!displayer_) SetError(kNotOpen, "TFolvex.GetPdfObject");
     return displayer_->GetPdfObject();
 }
 
@@ -150,7 +159,7 @@ std::string TFolvex::AdobeReaderProgID() {
 }
 
 std::uint8_t TFolvex::GetAdobeReaderMajorVersion() {
-    if (!displayer_) SetError("No PDF document is open", "TFolvex.GetAdobeReaderMajorVersion");
+    if (!displayer_) SetError(kNotOpen, "TFolvex.GetAdobeReaderMajorVersion");
     if (readerMajorVersion_ != 0) return readerMajorVersion_;
     std::string versions = GetPdfObject().Call("GetVersions").ToString();
     fw::TStringList list;
@@ -194,11 +203,14 @@ void TFolvex::Open() {
     const bool wasHidden = !Visible();
     const fw::TAlign oldAlign = Align();
     const int oldLeft = Left();
+    // Hidden first: a hidden control takes no part in its parent's
+    // alignment, so it is neither shown in its aligned place meanwhile nor
+    // moved away from its Left by it.
     auto putBack = [&] {
         if (!wasHidden) return;
+        SetVisible(false);
         SetAlign(oldAlign);
         SetLeft(oldLeft);
-        SetVisible(false);
     };
     if (wasHidden) {
         SetAlign(fw::alNone);
