@@ -197,7 +197,7 @@ double Median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-// Times `opens` Open/Close pairs and `commands` commands (in batches of 100)
+// Times `opens` Open/Close pairs and `commands` commands (in batches of 10)
 // of every way, taking turns, so that the load of a shared machine falls on
 // all alike; the medians resist the moments when it falls on one.
 std::vector<Figures> Measure(int opens, int commands, const std::vector<Way*>& ways) {
@@ -217,7 +217,7 @@ std::vector<Figures> Measure(int opens, int commands, const std::vector<Way*>& w
         }
     }
     for (Way* w : ways) w->open();
-    const int batch = commands < 100 ? commands : 100;
+    const int batch = commands < 10 ? commands : 10;  // one cycle of the ten commands
     for (int done = 0; done < commands; done += batch) {
         for (size_t k = 0; k < n; ++k) {
             size_t side = (static_cast<size_t>(done / batch) + k) % n;
