@@ -54,6 +54,13 @@ TFolvex::TFolvex(fw::TComponent* owner) : fw::TCustomPanel(owner) {
     SetBevelInner(fw::bvNone);
     SetBevelOuter(fw::bvNone);
     SetBounds(left_, top_, 300, 300);
+    // In the form designer only: the update check, 8 seconds from now.
+    if (HasState(fw::csDesigning)) {
+        liveUpdateTimer_ = new fw::TTimer(this);
+        liveUpdateTimer_->SetInterval(8000);
+        liveUpdateTimer_->SetOnTimer([this](fw::TObject* sender) { DoOnLiveUpdateTimer(sender); });
+        liveUpdateTimer_->SetEnabled(true);
+    }
 }
 
 TFolvex::~TFolvex() {

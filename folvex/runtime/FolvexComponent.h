@@ -9,6 +9,7 @@
 #include <string>
 
 #include "folvex/runtime/FolvexApi.h"
+#include "framework/extctrls.h"
 #include "framework/oleauto.h"
 #include "framework/stdctrls.h"
 
@@ -51,9 +52,15 @@ public:
     // Frees the current displayer (and with it Reader's control).
     void FreeDisplayer();
 
+    // The update-check timer's handler (FolvexUpdate.cpp): stops the timer,
+    // runs LiveUpdate for this package and frees the timer, so that each
+    // component checks at most once.
+    void DoOnLiveUpdateTimer(fw::TObject* sender);
+
 private:
     std::uint8_t readerMajorVersion_ = 0;  // 0: not yet determined
     std::unique_ptr<TPdfDisplayer> displayer_;
+    fw::TTimer* liveUpdateTimer_ = nullptr;  // owned; made only in the designer
 };
 
 }  // namespace folvex
