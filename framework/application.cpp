@@ -126,7 +126,7 @@ void TApplication::HandleMessage() {
     MSG msg;
     if (!ProcessMessage(msg)) {
         WaitMessage();
-        return;
+        if (!ProcessMessage(msg)) return;
     }
     if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
 }

@@ -5,6 +5,7 @@
 #include "framework/dialogs.h"
 #include "framework/extctrls.h"
 #include "framework/formres.h"
+#include "framework/olectnrs.h"
 
 namespace fw {
 
@@ -442,7 +443,8 @@ void RegisterFrameworkClasses() {
     RegisterClasses({&TLabel::StaticClass(), &TButton::StaticClass(), &TCheckBox::StaticClass(),
                      &TListBox::StaticClass(), &TRadioGroup::StaticClass(), &TPanel::StaticClass(),
                      &TMenuItem::StaticClass(), &TTimer::StaticClass(), &TForm::StaticClass(),
-                     &TOpenDialog::StaticClass(), &TSaveDialog::StaticClass()});
+                     &TOpenDialog::StaticClass(), &TSaveDialog::StaticClass(), &TOleContainer::StaticClass(),
+                     &TWebBrowser::StaticClass()});
 }
 
 }  // namespace fw
