@@ -1,0 +1,208 @@
+// Folvex.dll in the form designer orvdesign.exe, driven from outside through
+// its real windows: the palette page, the weekly update check of a placed
+// TFolvex against a loopback server, the About and FileName editors, and the
+// about box's link label.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/folvex_design/update_fixture.h"
+#include "tests/support/readerdouble.h"
+#include "tests/support/winauto.h"
+
+namespace {
+
+std::string DesignerExe() { return ts::SelfFolder() + "..\\..\\framework\\designer\\orvdesign.exe"; }
+std::string Package() { return ts::SelfFolder() + "..\\..\\folvex\\Folvex.dll"; }
+
+HWND FindChild(HWND parent, const std::string& cls, const char* text = nullptr) {
+    for (const auto& c : ts::Children(parent))
+        if (c.visible && c.cls == cls && (!text || c.text == text)) return c.hwnd;
+    return nullptr;
+}
+
+int CountChildren(HWND parent, const std::string& cls) {
+    int n = 0;
+    for (const auto& c : ts::Children(parent)) n += c.cls == cls;
+    return n;
+}
+
+// The designer with Folvex.dll and a new form, and what a person does in it.
+class Designer {
+public:
+    explicit Designer(const std::string& formFile)
+        : proc_(ts::Quote(DesignerExe()) + " " + ts::Quote(Package()) + " " + ts::Quote(formFile)) {
+        main_ = ts::WaitForWindow(proc_.Pid(), "TDesignerWindow");
+    }
+    DWORD Pid() const { return proc_.Pid(); }
+    HWND Main() const { return main_; }
+    HWND Form() const { return ts::WaitForWindow(proc_.Pid(), "TForm"); }
+    bool Modified() const { return ts::WindowText(main_).find(" *") != std::string::npos; }
+
+    // The inspector's value field and ellipsis button of a property.
+    std::pair<HWND, HWND> Row(const std::string& name) const {
+        HWND inspector = FindChild(main_, "TInspector");
+        if (!inspector) return {};
+        auto kids = ts::Children(inspector);
+        for (const auto& label : kids) {
+            if (label.cls != "Static" || !label.visible || label.text != name) continue;
+            std::pair<HWND, HWND> row{};
+            for (const auto& c : kids) {
+                if (!c.visible || c.rect.top < label.rect.top - 6 || c.rect.top > label.rect.top + 2) continue;
+                if (c.cls == "Edit" || c.cls == "ComboBox") row.first = c.hwnd;
+                if (c.cls == "Button" && c.text == "...") row.second = c.hwnd;
+            }
+            return row;
+        }
+        return {};
+    }
+    std::string Value(const std::string& name) const {
+        HWND v = Row(name).first;
+        return v ? ts::WindowText(v) : "(no row " + name + ")";
+    }
+    bool WaitValue(const std::string& name, const std::string& value) const {
+        return ts::WaitUntil([&] { return Value(name) == value; }, 10000);
+    }
+    void Type(const std::string& name, const std::string& text) const {
+        HWND v = Row(name).first;
+        SendMessageA(v, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        PostMessageA(v, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    void Ellipsis(const std::string& name) const { PostMessageA(Row(name).second, BM_CLICK, 0, 0); }
+
+    // Presses the palette button of TFolvex and clicks the form at x, y;
+    // true once the new component's window is there.
+    bool PlaceFolvex(int x, int y) const {
+        HWND tabs = FindChild(main_, "SysTabControl32");
+        HWND button = FindChild(tabs, "Button", "TFolvex");
+        if (!button) return false;
+        HWND form = Form();
+        int before = CountChildren(form, "TFolvex");
+        PostMessageA(button, BM_CLICK, 0, 0);
+        ts::WaitUntil([&] { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000);
+        ts::ClickAt(form, x, y);
+        return ts::WaitUntil([&] { return CountChildren(form, "TFolvex") == before + 1; }, 10000);
+    }
+
+private:
+    ts::ChildProcess proc_;
+    HWND main_ = nullptr;
+};
+
+class FolvexDesignerTest : public UpdateKeyTest {
+protected:
+    ts::ScratchDir dir{std::string("folvex_design_") +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+};
+
+// The update window of the designer, once shown, with the time it took.
+HWND WaitForUpdateWindow(DWORD pid, DWORD timeoutMs) {
+    return ts::WaitForWindow(pid, nullptr, "Orvanta Live Update", timeoutMs);
+}
+
+TEST_F(FolvexDesignerTest, PaletteHasThePageOrvantaWithTFolvexAloneAndThePackageDescription) {
+    ASSERT_TRUE(ts::SetRegString(HKEY_LOCAL_MACHINE, kFolvexKey, "LiveUpdate", "never"));
+    Designer d(dir / "form.dfm");
+    ASSERT_NE(d.Main(), nullptr);
+    HWND tabs = FindChild(d.Main(), "SysTabControl32");
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(ts::TabTexts(tabs), (std::vector<std::string>{"Standard", "Orvanta"}));
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 1);
+    std::vector<ts::Control> buttons;
+    for (const auto& c : ts::Children(tabs))
+        if (c.visible && c.cls == "Button") buttons.push_back(c);
+    ASSERT_EQ(buttons.size(), 1u);
+    EXPECT_EQ(buttons[0].text, "TFolvex");
+    // The palette bitmap TFOLVEX is the button's image.
+    EXPECT_NE(SendMessageA(buttons[0].hwnd, BM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+    EXPECT_NE(FindChild(d.Main(), "Static", "Packages: Orvanta Folvex 1.1"), nullptr);
+}
+
+// One placement per stored value, all in one designer: whether the update
+// window shows about 8 seconds later, and what the value holds afterwards.
+TEST_F(FolvexDesignerTest, UpdateCheckRunsOnceAWeekAfterEightSeconds) {
+    PointAtServer();
+    struct Case {
+        const char* what;
+        bool hasValue;
+        std::string stored;
+        bool shows;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"no value", false, "", true, ShortDate(7)},
+        {"never, in lower case", true, "never", false, "never"},
+        {"tomorrow", true, ShortDate(1), false, ShortDate(1)},
+        {"an unreadable value", true, "next tuesday", false, "next tuesday"},
+        {"today", true, ShortDate(0), true, ShortDate(7)},
+    };
+    Designer d(dir / "form.dfm");
+    ASSERT_NE(d.Main(), nullptr);
+    const std::string app = "Orvanta_Form_Designer";
+    int x = 10;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HKEY key = nullptr;
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kFolvexKey, 0, KEY_SET_VALUE, &key);
+        ASSERT_NE(key, nullptr);
+        RegDeleteValueA(key, "LiveUpdate");
+        RegCloseKey(key);
+        if (c.hasValue) {
+            ASSERT_TRUE(ts::SetRegString(HKEY_LOCAL_MACHINE, kFolvexKey, "LiveUpdate", c.stored));
+        }
+        server.ClearRequests();
+
+        ASSERT_TRUE(d.PlaceFolvex(x, 10));
+        x += 20;
+        DWORD placed = GetTickCount();
+        HWND window = WaitForUpdateWindow(d.Pid(), 11000);
+        DWORD took = GetTickCount() - placed;
+        if (!c.shows) {
+            EXPECT_EQ(window, nullptr);
+            EXPECT_TRUE(server.Requests().empty());
+            EXPECT_EQ(Stored(), c.after);
+            continue;
+        }
+        ASSERT_NE(window, nullptr);
+        EXPECT_GE(took, 7000u);
+        EXPECT_LE(took, 10500u);
+        RECT r;
+        GetWindowRect(window, &r);
+        EXPECT_EQ(r.right - r.left, 540);
+        EXPECT_EQ(r.bottom - r.top, 500);
+        ASSERT_TRUE(server.WaitForRequests(1, 10000));
+        ts::HttpRequest req = server.Requests()[0];
+        EXPECT_EQ(req.method, "GET");
+        EXPECT_EQ(req.Path(), "/liveupdate.asp");
+        EXPECT_EQ(req.Query(), "product=Folvex_Delphi&version=1.1&location=" + WindowsVolumeSerial() + "&app=" + app);
+        EXPECT_EQ(Stored(), c.after);
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(ts::WaitGone(window));
+    }
+}
+
+// A browser that cannot be made (its library disabled for the designer)
+// ends the check silently: nothing shown, nothing asked, the value unchanged.
+TEST_F(FolvexDesignerTest, UpdateCheckWithAFailingBrowserLeavesTheValueUnchanged) {
+    PointAtServer();
+    ASSERT_TRUE(ts::SetRegString(HKEY_LOCAL_MACHINE, kFolvexKey, "LiveUpdate", ShortDate(-3)));
+    // Wine's per-program library settings: the browser's library disabled
+    // for the designer alone.
+    const std::string appKey = "Software\\Wine\\AppDefaults\\orvdesign.exe";
+    ts::ScratchKey appDefaults(HKEY_CURRENT_USER, appKey);
+    ASSERT_TRUE(ts::SetRegString(HKEY_CURRENT_USER, appKey + "\\DllOverrides", "ieframe", ""));
+    Designer d(dir / "form.dfm");
+    ASSERT_NE(d.Main(), nullptr);
+    ASSERT_TRUE(d.PlaceFolvex(10, 10));
+    EXPECT_EQ(WaitForUpdateWindow(d.Pid(), 11000), nullptr);
+    EXPECT_TRUE(server.Requests().empty());
+    EXPECT_EQ(Stored(), ShortDate(-3));
+    // The designer goes on.
+    EXPECT_TRUE(d.WaitValue("Name", "Folvex1"));
+}
+
+}  // namespace
