@@ -203,6 +203,19 @@ HWND Child(HWND parent, const char* cls, const char* text) {
     return w;
 }
 
+// The class search for the one "Button", from a thread of its own.
+struct SmallStackSearch {
+    folvex::TPdfDisplayer* displayer;
+    HWND from;
+    HWND found;
+    static DWORD WINAPI Run(void* p) {
+        auto* s = static_cast<SmallStackSearch*>(p);
+        int counter = 0;
+        s->found = s->displayer->FindControlByClass(s->from, "Button", counter);
+        return 0;
+    }
+};
+
 TEST_F(ViewerTest, SearchesVisitFollowingSiblingsBeforeChildren) {
     // The form: the viewer, then a sibling S holding s1.  The viewer: A
     // holding a1, the Edit b, and C holding c1.  Visiting order from the
@@ -237,10 +250,19 @@ TEST_F(ViewerTest, SearchesVisitFollowingSiblingsBeforeChildren) {
     EXPECT_EQ(nullptr, d.FindControlByName(self, "A1"));
     EXPECT_EQ(nullptr, d.FindPageCounter());  // no "AVPageNumView" window
 
-    // A long chain of siblings: found at its end, without exhausting the stack.
+    // A long chain of siblings: searched on a thread with a small stack (Wine
+    // gives a thread 1 MB at least), which a search that recursed once per
+    // window, with its 256-character buffer, would overflow.
     for (int i = 0; i < 5000; ++i) Child(cc, "Static", "");
     HWND last = Child(cc, "Static", "AVPageNumView");
-    HWND field = Child(last, "Edit", "7");
+    HWND field = Child(last, "Button", "7");
+    SmallStackSearch search{&d, self, nullptr};
+    HANDLE thread = CreateThread(nullptr, 128 * 1024, SmallStackSearch::Run, &search,
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    ASSERT_NE(nullptr, thread);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 30000));
+    CloseHandle(thread);
+    EXPECT_EQ(field, search.found);
     EXPECT_EQ(last, d.FindControlByName(self, "AVPageNumView"));
     EXPECT_EQ(field, d.FindPageCounter());
 }

@@ -1,6 +1,7 @@
 // Which Reader is installed (the PDF content type and the class's ProgID
 // key), Reader's major version from GetVersions, and the typed calls of
 // TAcroPDF reaching the double's interface entries in their order.
+#include <functional>
 #include <vector>
 
 #include "tests/folvex_reader/fixture.h"
@@ -167,38 +168,14 @@ TEST_F(ViewerTest, TypedMethodsReachTheInterfaceEntriesInOrder) {
     acro->Set_messageHandler(fw::OleVariant(7));
     EXPECT_EQ(7, acro->Get_messageHandler().ToInt());
 
-    std::vector<std::string> expected = {"src C:\\missing.pdf",
-                                         "get src",
-                                         "LoadFile " + doc,
-                                         "setShowToolbar false",
-                                         "gotoFirstPage",
-                                         "gotoLastPage",
-                                         "gotoNextPage",
-                                         "gotoPreviousPage",
-                                         "setCurrentPage 2",
-                                         "goForwardStack",
-                                         "goBackwardStack",
-                                         "setPageMode bookmarks",
-                                         "setLayoutMode OneColumn",
-                                         "setNamedDest intro",
-                                         "Print",
-                                         "printWithDialog",
-                                         "setZoom 150",
-                                         "setZoomScroll 50 10 20",
-                                         "setView FitH",
-                                         "setViewScroll FitV 5",
-                                         "setViewRect 1.5 2 3 4",
-                                         "printPages 1 2",
-                                         "printPagesFit 3 0 true",
-                                         "printAll",
-                                         "printAllFit false",
-                                         "setShowScrollbars true",
-                                         "GetVersions",
-                                         "setCurrentHightlight 1 2 3 4",
-                                         "setCurrentHighlight 5 6 7 8",
-                                         "postMessage hello",
-                                         "messageHandler 7",
-                                         "get messageHandler"};
+    std::vector<std::string> expected = {
+        "src C:\\missing.pdf", "get src", "LoadFile " + doc, "setShowToolbar false", "gotoFirstPage",
+        "gotoLastPage", "gotoNextPage", "gotoPreviousPage", "setCurrentPage 2", "goForwardStack",
+        "goBackwardStack", "setPageMode bookmarks", "setLayoutMode OneColumn", "setNamedDest intro", "Print",
+        "printWithDialog", "setZoom 150", "setZoomScroll 50 10 20", "setView FitH", "setViewScroll FitV 5",
+        "setViewRect 1.5 2 3 4", "printPages 1 2", "printPagesFit 3 0 true", "printAll", "printAllFit false",
+        "setShowScrollbars true", "GetVersions", "setCurrentHightlight 1 2 3 4", "setCurrentHighlight 5 6 7 8",
+        "postMessage hello", "messageHandler 7", "get messageHandler"};
     EXPECT_EQ(expected, reader->LogLines());
     // The missing file fired OnError, postMessage fired OnMessage.
     EXPECT_EQ(1, errors);
