@@ -55,8 +55,8 @@ void TLinkLabel::Click() {
 }
 
 void TAboutProperty::Edit() {
-    SelectedFolvex(*this);
-    const std::string name = kProductName;
+    TFolvex& folvex = SelectedFolvex(*this);
+    const std::string name = folvex.ProductName();
     std::unique_ptr<fw::TForm, FreeComponent> box(new fw::TForm(nullptr));
     box->SetBorderStyle(fw::bsDialog);
     box->SetBorderIcons(0);
@@ -72,12 +72,12 @@ void TAboutProperty::Edit() {
     panel->SetBevelOuter(fw::bvLowered);
     panel->SetCaption("");
 
-    auto* title = AddLine<fw::TLabel>(box.get(), panel, 24, name + " version " + kProductVersion);
+    auto* title = AddLine<fw::TLabel>(box.get(), panel, 24, name + " version " + folvex.ProductVersion());
     title->Font().Assign(box->Font());
     title->Font().SetSize(10);
     title->Font().SetStyle(fw::fsBold);
     AddLine<fw::TLabel>(box.get(), panel, 48, "PDF viewer component");
-    AddLine<fw::TLabel>(box.get(), panel, 72, kProductCopyright);
+    AddLine<fw::TLabel>(box.get(), panel, 72, folvex.ProductCopyright());
     auto* link = AddLine<TLinkLabel>(box.get(), panel, 96, kMakerWebAddress);
     link->Font().Assign(box->Font());
     link->Font().SetColor(0xFF0000);  // blue

@@ -7,7 +7,7 @@ namespace folvex {
 
 inline constexpr char kProductName[] = "Orvanta Folvex";
 inline constexpr char kProductVersion[] = "1.1";
-inline constexpr char kProductCopyright[] = "Copyright (c) 2002-2008 Orvanta. All rights reserved.";
+inline constexpr char kProductCopyright[] = "Copyright (c) Orvanta. All rights reserved.";
 // Where the about box's link label leads.
 inline constexpr char kMakerWebAddress[] = "http://www.orvanta.com";
 // The update server that serves "/liveupdate.asp"; the registry value

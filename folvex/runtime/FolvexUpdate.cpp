@@ -122,7 +122,7 @@ void LiveUpdate(const std::string& productCode, const std::string& productName, 
 
 void TFolvex::DoOnLiveUpdateTimer(fw::TObject*) {
     liveUpdateTimer_->SetEnabled(false);
-    LiveUpdate(kLiveUpdateProductCode, kLiveUpdateProductName, kProductVersion);
+    LiveUpdate(kLiveUpdateProductCode, kLiveUpdateProductName, ProductVersion());
     // Once per component: the timer goes whatever the check did.
     fw::TTimer* timer = liveUpdateTimer_;
     liveUpdateTimer_ = nullptr;
