@@ -206,3 +206,187 @@ TEST_F(FolvexDesignerTest, UpdateCheckWithAFailingBrowserLeavesTheValueUnchanged
 }
 
 }  // namespace
+
+namespace {
+
+// A URL protocol's "open" command replaced for the test's life (in the
+// project's prefix), so that the shell runs a recorder instead of a browser:
+// it writes the address it was given to a file.
+class UrlHandler {
+public:
+    UrlHandler(const std::string& protocol, const std::string& recordFile)
+        : key_(protocol + "\\shell\\open\\command") {
+        had_ = ReadDefault(old_);
+        std::string command = "C:\\windows\\system32\\cmd.exe /c echo %1> \"" + recordFile + "\"";
+        ok_ = ts::SetRegString(HKEY_CLASSES_ROOT, key_, "", command);
+    }
+    ~UrlHandler() {
+        if (had_) ts::SetRegString(HKEY_CLASSES_ROOT, key_, "", old_);
+    }
+    bool Ok() const { return ok_; }
+
+private:
+    bool ReadDefault(std::string& out) const {
+        char buf[1024] = {};
+        DWORD size = sizeof buf - 1;
+        if (RegGetValueA(HKEY_CLASSES_ROOT, key_.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buf, &size)) return false;
+        out = buf;
+        return true;
+    }
+    std::string key_, old_;
+    bool had_ = false, ok_ = false;
+};
+
+// A control's place in its parent's client area.
+RECT PlaceIn(HWND parent, const ts::Control& c) {
+    RECT r = c.rect;
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string Trimmed(std::string s) {
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
+    return s;
+}
+
+TEST_F(FolvexDesignerTest, AboutEllipsisShowsTheAboutBoxAndItsLinkOpensTheMakersAddress) {
+    ASSERT_TRUE(ts::SetRegString(HKEY_LOCAL_MACHINE, kFolvexKey, "LiveUpdate", "never"));
+    const std::string opened = dir / "opened.txt";
+    UrlHandler handler("http", opened);
+    ASSERT_TRUE(handler.Ok());
+    Designer d(dir / "form.dfm");
+    ASSERT_TRUE(d.PlaceFolvex(20, 20));
+    ASSERT_TRUE(d.WaitValue("Name", "Folvex1"));
+    EXPECT_EQ(d.Value("About"), "Orvanta Folvex version 1.1");
+    ASSERT_NE(d.Row("About").second, nullptr);
+
+    // Typing into About changes nothing.
+    d.Type("About", "something else");
+    Sleep(500);
+    EXPECT_TRUE(d.WaitValue("About", "Orvanta Folvex version 1.1"));
+
+    d.Ellipsis("About");
+    HWND box = ts::WaitForWindow(d.Pid(), nullptr, "About Orvanta Folvex", 10000);
+    ASSERT_NE(box, nullptr);
+    RECT br;
+    GetWindowRect(box, &br);
+    EXPECT_EQ(br.right - br.left, 339);
+    EXPECT_EQ(br.bottom - br.top, 212);
+    HWND panel = nullptr;
+    std::vector<ts::Control> labels;
+    HWND ok = nullptr;
+    for (const auto& c : ts::Children(box)) {
+        if (c.cls == "TPanel") panel = c.hwnd;
+        if (c.cls == "Static" && !c.text.empty()) labels.push_back(c);
+        if (c.cls == "Button") ok = c.hwnd;
+    }
+    ASSERT_NE(panel, nullptr);
+    ASSERT_EQ(labels.size(), 4u);
+    const std::pair<std::string, int> expected[] = {
+        {"Orvanta Folvex version 1.1", 24},
+        {"PDF viewer component", 48},
+        {"Copyright (c) Orvanta. All rights reserved.", 72},
+        {"http://www.orvanta.com", 96},
+    };
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(labels[i].text, expected[i].first);
+        EXPECT_EQ(GetParent(labels[i].hwnd), panel);
+        RECT r = PlaceIn(panel, labels[i]);
+        EXPECT_EQ(r.left, 10) << i;
+        EXPECT_EQ(r.top, expected[i].second) << i;
+        EXPECT_EQ(r.right - r.left, 280) << i;
+        EXPECT_EQ(r.bottom - r.top, 16) << i;
+    }
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ts::WindowText(ok), "&Ok");
+
+    // The link asks the shell to open its caption.
+    ts::ClickAt(labels[3].hwnd, 5, 5);
+    EXPECT_TRUE(ts::WaitUntil([&] { return ts::FileExists(opened); }, 15000));
+    Sleep(300);
+    EXPECT_EQ(Trimmed(ts::ReadTextFile(opened)), "http://www.orvanta.com");
+
+    // Enter presses the default button.
+    PostMessageA(ok, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(ts::WaitGone(box));
+    EXPECT_EQ(d.Value("About"), "Orvanta Folvex version 1.1");
+}
+
+// The FileName ellipsis: cancelled, confirmed with an existing PDF (opened in
+// the designer by the Reader double, AutoOpen being on), and confirmed with
+// a missing file (the designer reports "File not found", the name stays).
+TEST_F(FolvexDesignerTest, FileNameEllipsisPicksAPdfInTheSaveDialog) {
+    ASSERT_TRUE(ts::SetRegString(HKEY_LOCAL_MACHINE, kFolvexKey, "LiveUpdate", "never"));
+    const std::string doc = dir / "three.pdf";
+    ASSERT_TRUE(ts::WriteSamplePdf(doc, 3));
+    ts::ReaderDouble reader("AcroPDF", "AcroPDF=8.1.2,Plugin=8.1.2", dir / "calls.log");
+    ASSERT_EQ(S_OK, reader.Result());
+    Designer d(dir / "form.dfm");
+    ASSERT_TRUE(d.PlaceFolvex(20, 20));
+    ASSERT_TRUE(d.WaitValue("Name", "Folvex1"));
+    ASSERT_NE(d.Row("FileName").second, nullptr);
+
+    // Opens the dialog and returns it, with its name field.
+    auto openDialog = [&](HWND& nameField) {
+        d.Ellipsis("FileName");
+        HWND dlg = ts::WaitForWindow(d.Pid(), "#32770", "PDF File Name", 10000);
+        nameField = nullptr;
+        if (!dlg) return dlg;
+        for (const auto& c : ts::Children(dlg))
+            if ((c.id == 0x480 || c.id == 0x47c) && c.visible) nameField = c.hwnd;
+        return dlg;
+    };
+    auto choose = [&](HWND dlg, HWND nameField, const std::string& name) {
+        SendMessageA(nameField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+    };
+
+    // Cancel changes nothing; the filter is the package's.
+    HWND field = nullptr;
+    HWND dlg = openDialog(field);
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_NE(field, nullptr);
+    std::vector<std::string> types;
+    for (const auto& c : ts::Children(dlg))
+        if (c.id == 0x470) types = ts::ComboItems(c.hwnd);  // the file-type list
+    EXPECT_EQ(types, (std::vector<std::string>{"PDF Files", "All Files"}));
+    bool modifiedBefore = d.Modified();
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDCANCEL)));
+    ASSERT_TRUE(ts::WaitGone(dlg));
+    Sleep(300);
+    EXPECT_EQ(d.Value("FileName"), "");
+    EXPECT_EQ(d.Modified(), modifiedBefore);
+    EXPECT_TRUE(reader.LogLines().empty());
+
+    // An existing PDF: stored, and opened against the Reader double.
+    dlg = openDialog(field);
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, field, doc);
+    ASSERT_TRUE(ts::WaitGone(dlg));
+    EXPECT_TRUE(d.WaitValue("FileName", doc));
+    EXPECT_EQ(d.Value("AutoOpen"), "True");
+    EXPECT_TRUE(ts::WaitUntil([&] {
+        for (const auto& line : reader.LogLines())
+            if (line == "src " + doc) return true;
+        return false;
+    }, 15000)) << ::testing::PrintToString(reader.LogLines());
+
+    // A missing file: the designer's error box, and the name stays stored.
+    const std::string missing = dir / "missing.pdf";
+    dlg = openDialog(field);
+    ASSERT_NE(dlg, nullptr);
+    choose(dlg, field, missing);
+    ASSERT_TRUE(ts::WaitGone(dlg));
+    HWND box = ts::WaitForDialog(d.Pid());
+    ASSERT_NE(box, nullptr);
+    ts::Dialog error = ts::ReadDialog(box);
+    EXPECT_EQ(error.caption, "Orvanta Form Designer");
+    EXPECT_EQ(error.icon, "error");
+    EXPECT_EQ(error.text.rfind("File not found", 0), 0u) << error.text;
+    EXPECT_NE(error.text.find(missing), std::string::npos) << error.text;
+    ts::PressButton(box, "OK");
+    ASSERT_TRUE(ts::WaitGone(box));
+    EXPECT_TRUE(d.WaitValue("FileName", missing));
+}
+
+}  // namespace
