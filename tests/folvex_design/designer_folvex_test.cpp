@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -191,10 +192,13 @@ TEST_F(FolvexDesignerTest, UpdateCheckWithAFailingBrowserLeavesTheValueUnchanged
     PointAtServer();
     ASSERT_TRUE(ts::SetRegString(HKEY_LOCAL_MACHINE, kFolvexKey, "LiveUpdate", ShortDate(-3)));
     // Wine's per-program library settings: the browser's library disabled
-    // for the designer alone.
-    const std::string appKey = "Software\\Wine\\AppDefaults\\orvdesign.exe";
-    ts::ScratchKey appDefaults(HKEY_CURRENT_USER, appKey);
-    ASSERT_TRUE(ts::SetRegString(HKEY_CURRENT_USER, appKey + "\\DllOverrides", "ieframe", ""));
+    // for the designer and for the surrogate host that COM tries next.
+    const std::string designerKey = "Software\\Wine\\AppDefaults\\orvdesign.exe";
+    const std::string surrogateKey = "Software\\Wine\\AppDefaults\\dllhost.exe";
+    ts::ScratchKey designerDefaults(HKEY_CURRENT_USER, designerKey);
+    ts::ScratchKey surrogateDefaults(HKEY_CURRENT_USER, surrogateKey);
+    ASSERT_TRUE(ts::SetRegString(HKEY_CURRENT_USER, designerKey + "\\DllOverrides", "ieframe", ""));
+    ASSERT_TRUE(ts::SetRegString(HKEY_CURRENT_USER, surrogateKey + "\\DllOverrides", "ieframe", ""));
     Designer d(dir / "form.dfm");
     ASSERT_NE(d.Main(), nullptr);
     ASSERT_TRUE(d.PlaceFolvex(10, 10));
@@ -299,6 +303,13 @@ TEST_F(FolvexDesignerTest, AboutEllipsisShowsTheAboutBoxAndItsLinkOpensTheMakers
     }
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ts::WindowText(ok), "&Ok");
+    // tests/folvex_design/screenshot.sh asks to hold this moment (a TFolvex
+    // placed, its about box open): the marker file is written, then awaited gone.
+    if (const char* hold = std::getenv("ORV_DESIGNER_HOLD")) {
+        Sleep(500);
+        ASSERT_TRUE(ts::WriteTextFile(hold, "ready"));
+        ts::WaitUntil([&] { return !ts::FileExists(hold); }, 30000);
+    }
 
     // The link asks the shell to open its caption.
     ts::ClickAt(labels[3].hwnd, 5, 5);
