@@ -98,13 +98,12 @@ void TFileNameProperty::Edit() {
     std::unique_ptr<fw::TSaveDialog, FreeComponent> dialog(new fw::TSaveDialog(nullptr));
     dialog->SetTitle(kPdfFileTitle);
     dialog->SetFilter(kPdfFileFilter);
-    // Through the published property, as the inspector reads and writes it:
-    // its setter completes a bare name, checks the file and opens it when
-    // AutoOpen is on.
-    const fw::TPropInfo& prop = GetPropInfo();
-    dialog->SetFileName(prop.GetStr(&folvex));
+    dialog->SetFileName(folvex.FileName());
     if (!dialog->Execute()) return;
-    prop.SetStr(&folvex, dialog->FileName());
+    // Completes a bare name, checks the file and opens it when AutoOpen is
+    // on; "File not found" goes to the designer, which then is not told of
+    // the change although the name is stored.
+    folvex.SetFileName(dialog->FileName());
     Modified();
 }
 
