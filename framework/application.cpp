@@ -163,6 +163,7 @@ HCURSOR TScreen::CursorHandle(TCursor c) {
     switch (c) {
         case crHourGlass: id = reinterpret_cast<LPCSTR>(IDC_WAIT); break;
         case crAppStart: id = reinterpret_cast<LPCSTR>(IDC_APPSTARTING); break;
+        case crHandPoint: id = reinterpret_cast<LPCSTR>(IDC_HAND); break;
         default: break;
     }
     return LoadCursorA(nullptr, id);

@@ -25,6 +25,7 @@ enum TCursor : int {
     crArrow = -2,
     crHourGlass = -11,
     crAppStart = -19,
+    crHandPoint = -21,
 };
 
 class TApplication {

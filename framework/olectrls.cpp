@@ -441,7 +441,9 @@ const TControlData& TOleControl::ControlData() {
 
 void TOleControl::InitWnd() {
     TOleHost::InitWnd();
-    if (!oleObject_ && !HasState(csDesigning)) CreateControl();
+    // In the designer as well: the control is live there, and its ambient
+    // UserMode (false while designing) tells it that it is being designed.
+    if (!oleObject_) CreateControl();
 }
 
 void TOleControl::CreateControl() {

@@ -8,4 +8,5 @@
 #include "folvex/runtime/AcroPDFLib.h"
 #include "folvex/runtime/FolvexComponent.h"
 #include "folvex/runtime/FolvexRoutines.h"
+#include "folvex/runtime/FolvexUpdate.h"
 #include "folvex/runtime/PdfDisplayers.h"

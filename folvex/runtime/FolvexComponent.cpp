@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "folvex/runtime/FolvexMessages.h"
+#include "folvex/runtime/FolvexProduct.h"
 #include "folvex/runtime/PdfDisplayers.h"
 #include "framework/graphics.h"
 #include "framework/registry.h"
@@ -120,6 +121,13 @@ TFolvex::TFolvex(fw::TComponent* owner) : fw::TCustomPanel(owner) {
     SetBevelInner(fw::bvNone);
     SetBevelOuter(fw::bvNone);
     SetBounds(left_, top_, 300, 300);
+    // In the form designer only: the update check, 8 seconds from now.
+    if (HasState(fw::csDesigning)) {
+        liveUpdateTimer_ = new fw::TTimer(this);
+        liveUpdateTimer_->SetInterval(8000);
+        liveUpdateTimer_->SetOnTimer([this](fw::TObject* sender) { DoOnLiveUpdateTimer(sender); });
+        liveUpdateTimer_->SetEnabled(true);
+    }
 }
 
 TFolvex::~TFolvex() {
@@ -135,9 +143,9 @@ TFolvex::~TFolvex() {
 
 // --- the product -------------------------------------------------------------------
 
-std::string TFolvex::ProductName() { return "Orvanta Folvex"; }
-std::string TFolvex::ProductVersion() { return "1.1"; }
-std::string TFolvex::ProductCopyright() { return "Copyright (c) Orvanta. All rights reserved."; }
+std::string TFolvex::ProductName() { return kProductName; }
+std::string TFolvex::ProductVersion() { return kProductVersion; }
+std::string TFolvex::ProductCopyright() { return kProductCopyright; }
 std::string TFolvex::GetAbout() const { return ProductName() + " version " + ProductVersion(); }
 
 // --- queries -----------------------------------------------------------------------

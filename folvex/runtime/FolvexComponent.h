@@ -16,6 +16,7 @@
 #include <string>
 
 #include "folvex/runtime/FolvexApi.h"
+#include "framework/extctrls.h"
 #include "framework/oleauto.h"
 #include "framework/stdctrls.h"
 
@@ -98,6 +99,11 @@ public:
     // Frees the current displayer (and with it Reader's control).
     void FreeDisplayer();
 
+    // The update-check timer's handler (FolvexUpdate.cpp): stops the timer,
+    // runs LiveUpdate for this package and frees the timer, so that each
+    // component checks at most once.
+    void DoOnLiveUpdateTimer(fw::TObject* sender);
+
     // --- commands (opening first) ----------------------------------------------------
     void GoToFirstPage();
     void GoToLastPage();
@@ -178,6 +184,7 @@ private:
     std::string fileName_;
     TPdfFitMode fitMode_ = vmFit;
     TPdfLayoutMode layoutMode_ = lmDontCare;
+    fw::TTimer* liveUpdateTimer_ = nullptr;  // owned; made only in the designer
     TPdfPageMode pageMode_ = pmStandard;
     bool showPrintDialog_ = true;
     bool showScrollBars_ = true;
