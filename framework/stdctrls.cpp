@@ -198,6 +198,54 @@ void TCheckBox::Command(WORD code) {
     Click();
 }
 
+// --- TEdit -------------------------------------------------------------------
+
+FW_IMPLEMENT_CLASS(TEdit, TWinControl, [](TClassBuilder<TEdit>& b) {
+    PublishCommon(b);
+    b.Boolean("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly, false);
+    PublishLook(b);
+    b.Boolean("TabStop", &TEdit::TabStop, &TEdit::SetTabStop, true);
+    b.Event("OnExit", &TEdit::OnExit);
+})
+
+TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
+    width_ = 120;
+    height_ = 20;
+    tabStop_ = true;
+    color_ = clWindow;
+}
+
+void TEdit::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.WinClassName = "EDIT";
+    p.OwnClass = false;
+    p.Style |= ES_AUTOHSCROLL | (readOnly_ ? ES_READONLY : 0);
+    p.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+std::string TEdit::Text() const {
+    if (!handle_) return caption_;
+    int n = GetWindowTextLengthA(handle_);
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    n = GetWindowTextA(handle_, s.data(), n + 1);
+    s.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return s;
+}
+
+void TEdit::SetText(const std::string& t) {
+    caption_ = t;
+    if (handle_ && Text() != t) SetWindowTextA(handle_, t.c_str());
+}
+
+void TEdit::SetReadOnly(bool v) {
+    readOnly_ = v;
+    if (handle_) SendMessageA(handle_, EM_SETREADONLY, v, 0);
+}
+
+void TEdit::Command(WORD code) {
+    if (code == EN_KILLFOCUS) OnExit(this);
+}
+
 // --- TListBox ----------------------------------------------------------------
 
 FW_IMPLEMENT_CLASS(TListBox, TWinControl, [](TClassBuilder<TListBox>& b) {

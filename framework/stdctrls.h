@@ -89,6 +89,28 @@ private:
     bool checked_ = false;
 };
 
+// A one-line text field over the system's EDIT class; OnExit runs when it
+// loses the focus.
+class TEdit : public TWinControl {
+    FW_CLASS(TEdit)
+public:
+    explicit TEdit(TComponent* owner);
+
+    std::string Text() const;
+    // Shows the text, even when the user has typed over the last one shown.
+    void SetText(const std::string& t);
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool v);
+    TNotifyEvent OnExit;
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void Command(WORD code) override;
+
+private:
+    bool readOnly_ = false;
+};
+
 // A list of texts; IntegralHeight lets the window show whole items only.
 class TListBox : public TWinControl {
     FW_CLASS(TListBox)

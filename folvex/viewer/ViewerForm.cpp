@@ -10,38 +10,19 @@ namespace folvexview {
 
 using namespace fw;
 
-FW_IMPLEMENT_CLASS(TPageField, TWinControl, [](TClassBuilder<TPageField>&) {})
+FW_IMPLEMENT_CLASS(TPageField, TEdit, [](TClassBuilder<TPageField>&) {})
 FW_IMPLEMENT_CLASS(TViewerForm, TForm, [](TClassBuilder<TViewerForm>&) {})
 
 // --- TPageField ----------------------------------------------------------------
 
-TPageField::TPageField(TComponent* owner) : TWinControl(owner) {
+TPageField::TPageField(TComponent* owner) : TEdit(owner) {
     width_ = 48;
     height_ = 23;
-    tabStop_ = true;
-    color_ = clWindow;
 }
 
 void TPageField::CreateParams(TCreateParams& p) {
-    TWinControl::CreateParams(p);
-    p.WinClassName = "EDIT";
-    p.OwnClass = false;
-    p.Style |= ES_AUTOHSCROLL | ES_NUMBER | ES_RIGHT;
-    p.ExStyle |= WS_EX_CLIENTEDGE;
-}
-
-std::string TPageField::Text() const {
-    if (!handle_) return caption_;
-    int n = GetWindowTextLengthA(handle_);
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    n = GetWindowTextA(handle_, s.data(), n + 1);
-    s.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return s;
-}
-
-void TPageField::SetText(const std::string& t) {
-    caption_ = t;
-    if (handle_) SetWindowTextA(handle_, t.c_str());
+    TEdit::CreateParams(p);
+    p.Style |= ES_NUMBER | ES_RIGHT;
 }
 
 // --- TViewerForm ---------------------------------------------------------------

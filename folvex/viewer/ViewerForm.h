@@ -8,16 +8,15 @@
 #include "folvex/runtime/Folvex.h"
 #include "framework/dialogs.h"
 #include "framework/forms.h"
+#include "framework/stdctrls.h"
 
 namespace folvexview {
 
 // A one-line field for a page number (digits only).
-class TPageField : public fw::TWinControl {
+class TPageField : public fw::TEdit {
     FW_CLASS(TPageField)
 public:
     explicit TPageField(fw::TComponent* owner);
-    std::string Text() const;
-    void SetText(const std::string& t);
 
 protected:
     void CreateParams(fw::TCreateParams& p) override;

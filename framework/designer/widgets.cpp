@@ -5,51 +5,10 @@
 namespace orvd {
 
 // None of these streams: they are the designer's own furniture.
-FW_IMPLEMENT_CLASS(TEditField, TWinControl, [](TClassBuilder<TEditField>&) {})
 FW_IMPLEMENT_CLASS(TDropList, TWinControl, [](TClassBuilder<TDropList>&) {})
 FW_IMPLEMENT_CLASS(TTabStrip, TWinControl, [](TClassBuilder<TTabStrip>&) {})
 FW_IMPLEMENT_CLASS(TToolButton, TWinControl, [](TClassBuilder<TToolButton>&) {})
 FW_IMPLEMENT_CLASS(TNotifyPanel, TCustomPanel, [](TClassBuilder<TNotifyPanel>&) {})
-
-// --- TEditField ---------------------------------------------------------------
-
-TEditField::TEditField(TComponent* owner) : TWinControl(owner) {
-    width_ = 120;
-    height_ = 20;
-    tabStop_ = true;
-    color_ = clWindow;
-}
-
-void TEditField::CreateParams(TCreateParams& p) {
-    TWinControl::CreateParams(p);
-    p.WinClassName = "EDIT";
-    p.OwnClass = false;
-    p.Style |= ES_AUTOHSCROLL | (readOnly_ ? ES_READONLY : 0);
-    p.ExStyle |= WS_EX_CLIENTEDGE;
-}
-
-std::string TEditField::Text() const {
-    if (!handle_) return caption_;
-    int n = GetWindowTextLengthA(handle_);
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    n = GetWindowTextA(handle_, s.data(), n + 1);
-    s.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return s;
-}
-
-void TEditField::SetText(const std::string& t) {
-    caption_ = t;
-    if (handle_ && Text() != t) SetWindowTextA(handle_, t.c_str());
-}
-
-void TEditField::SetReadOnly(bool v) {
-    readOnly_ = v;
-    if (handle_) SendMessageA(handle_, EM_SETREADONLY, v, 0);
-}
-
-void TEditField::Command(WORD code) {
-    if (code == EN_KILLFOCUS) OnExit(this);
-}
 
 // --- TDropList ----------------------------------------------------------------
 

@@ -1,5 +1,4 @@
-// The designer's own controls over system window classes: TEditField (an
-// EDIT), TDropList (a drop-down-list COMBOBOX), TTabStrip (a tab control),
+// The designer's own controls over system window classes: TDropList (a drop-down-list COMBOBOX), TTabStrip (a tab control),
 // TToolButton (a push-like check button with a bitmap) and TNotifyPanel (a
 // panel that hands WM_NOTIFY on to the child that sent it).
 #pragma once
@@ -15,25 +14,8 @@ namespace orvd {
 
 using namespace fw;
 
-// A one-line text field; OnExit runs when it loses the focus.
-class TEditField : public TWinControl {
-    FW_CLASS(TEditField)
-public:
-    explicit TEditField(TComponent* owner);
-    std::string Text() const;
-    // Shows the text, even when the user has typed over the last one shown.
-    void SetText(const std::string& t);
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool v);
-    TNotifyEvent OnExit;
-
-protected:
-    void CreateParams(TCreateParams& p) override;
-    void Command(WORD code) override;
-
-private:
-    bool readOnly_ = false;
-};
+// The one-line text field is the framework's own.
+using TEditField = TEdit;
 
 // A drop-down list of texts; OnChange runs when the user picks an item.
 class TDropList : public TWinControl {
