@@ -2,24 +2,5 @@
 # Shows the form designer with the tests' package, two probes on the design
 # form and the second selected, and takes a screenshot of the whole screen.
 #   tests/designer/screenshot.sh [preset] [out.png]
-# Without a display it runs itself under Xvfb (1024x768, 24 bits).
-set -euo pipefail
-cd "$(dirname "$0")/../.."
-preset=${1:-debug}
-out=$(realpath -m "${2:-designer.png}")
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$preset" "$out"
-fi
-build=build/$preset
-marker=$(mktemp -u /tmp/orvdesign-hold.XXXXXX)
-ORV_DESIGNER_HOLD="Z:${marker//\//\\}" "$build/wine-run" "$build/tests/designer/designer_tests.exe" \
-  --gtest_filter="*EllipsisCallsEdit*" >/dev/null 2>&1 &
-test=$!
-for _ in $(seq 300); do
-  [ -e "$marker" ] && break
-  sleep 0.1
-done
-import -window root "$out"
-rm -f "$marker"
-wait "$test"
-echo "screenshot: $out"
+exec "$(dirname "$0")/../support/held-screenshot.sh" "${1:-debug}" tests/designer/designer_tests.exe \
+  "*EllipsisCallsEdit*" 1024x768 "${2:-designer.png}"
