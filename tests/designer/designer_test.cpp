@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "tests/support/staging.h"
+#include "tests/support/designer_driver.h"
 #include "tests/support/winauto.h"
 
 namespace {
@@ -19,102 +20,19 @@ namespace {
 std::string DesignerExe() { return ts::SelfFolder() + "..\\..\\framework\\designer\\orvdesign.exe"; }
 std::string ProbesPackage() { return ts::SelfFolder() + "OrvProbes.dll"; }
 
-// A visible descendant of a class (and text, when given).
-HWND FindChild(HWND parent, const std::string& cls, const char* text = nullptr) {
-    for (const auto& c : ts::Children(parent))
-        if (c.visible && c.cls == cls && (!text || c.text == text)) return c.hwnd;
-    return nullptr;
-}
-
-// One row of the inspector as a person sees it.
-struct Row {
-    HWND value = nullptr;  // the text field or drop-down list
-    std::string cls;       // "Edit" or "ComboBox"
-    HWND dots = nullptr;   // the ellipsis button, when there is one
-};
-
-class Designer {
+// The designer started with these arguments, and the tests' own TProbe placed
+// as a person places it.
+class Designer : public ts::DesignerDriver {
 public:
-    explicit Designer(const std::string& args) : proc_(ts::Quote(DesignerExe()) + " " + args) {
-        main_ = ts::WaitForWindow(proc_.Pid(), "TDesignerWindow");
-    }
-    DWORD Pid() const { return proc_.Pid(); }
-    HWND Main() const { return main_; }
-    HWND Form() const { return ts::WaitForWindow(proc_.Pid(), "TForm"); }
-    std::string Caption() const { return ts::WindowText(main_); }
-    bool Modified() const { return Caption().find(" *") != std::string::npos; }
-
-    // The inspector's rows by property name, in their order.
-    std::vector<std::pair<std::string, Row>> Rows() const {
-        std::vector<std::pair<std::string, Row>> rows;
-        HWND inspector = FindChild(main_, "TInspector");
-        if (!inspector) return rows;
-        auto kids = ts::Children(inspector);
-        for (const auto& label : kids) {
-            if (label.cls != "Static" || !label.visible) continue;
-            Row r;
-            for (const auto& c : kids) {
-                bool sameRow = c.rect.top >= label.rect.top - 6 && c.rect.top <= label.rect.top + 2;
-                if (!sameRow || !c.visible) continue;
-                if (c.cls == "Edit" || c.cls == "ComboBox") {
-                    r.value = c.hwnd;
-                    r.cls = c.cls;
-                } else if (c.cls == "Button" && c.text == "...") {
-                    r.dots = c.hwnd;
-                }
-            }
-            rows.emplace_back(label.text, r);
-        }
-        return rows;
-    }
-    Row RowOf(const std::string& name) const {
-        for (auto& r : Rows())
-            if (r.first == name) return r.second;
-        return {};
-    }
-    std::string Value(const std::string& name) const {
-        Row r = RowOf(name);
-        return r.value ? ts::WindowText(r.value) : "(no row " + name + ")";
-    }
-    // Types a value into a text field and presses Enter.
-    void Type(const std::string& name, const std::string& text) const {
-        Row r = RowOf(name);
-        ASSERT_EQ(r.cls, "Edit") << name;
-        SendMessageA(r.value, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        PostMessageA(r.value, WM_KEYDOWN, VK_RETURN, 0);
-    }
-    // Picks an item of a drop-down list as the user would.
-    void Pick(const std::string& name, const std::string& item) const {
-        Row r = RowOf(name);
-        ASSERT_EQ(r.cls, "ComboBox") << name;
-        auto items = ts::ComboItems(r.value);
-        auto it = std::find(items.begin(), items.end(), item);
-        ASSERT_NE(it, items.end()) << item;
-        SendMessageA(r.value, CB_SETCURSEL, static_cast<WPARAM>(it - items.begin()), 0);
-        PostMessageA(GetParent(r.value), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(r.value), CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(r.value));
-    }
-    bool WaitValue(const std::string& name, const std::string& value) const {
-        return ts::WaitUntil([&] { return Value(name) == value; }, 10000);
-    }
-    // Presses the palette button of TProbe and clicks the form at x, y; the
-    // probe's window once the inspector shows it.
-    HWND PlaceProbe(int x, int y) const {
-        HWND tabs = FindChild(main_, "SysTabControl32");
-        HWND button = FindChild(tabs, "Button", "TProbe");
-        if (!button) return nullptr;
-        PostMessageA(button, BM_CLICK, 0, 0);
-        ts::WaitUntil([&] { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000);
-        ts::ClickAt(Form(), x, y);
-        if (!ts::WaitUntil([&] { return FindChild(Form(), "TProbe") != nullptr; }, 10000)) return nullptr;
-        return FindChild(Form(), "TProbe");
-    }
-    void PressFileButton(const char* text) const { PostMessageA(FindChild(main_, "Button", text), BM_CLICK, 0, 0); }
-
-private:
-    ts::ChildProcess proc_;
-    HWND main_ = nullptr;
+    explicit Designer(const std::string& args) : DesignerDriver(DesignerExe(), args) {}
+    HWND PlaceProbe(int x, int y) const { return Place("TProbe", x, y); }
 };
+
+using Row = ts::InspectorRow;
+
+HWND FindChild(HWND parent, const std::string& cls, const char* text = nullptr) {
+    return ts::VisibleChild(parent, cls, text);
+}
 
 class DesignerTest : public ::testing::Test {
 protected:

@@ -13,6 +13,7 @@
 
 #include "tests/folvex_design/update_fixture.h"
 #include "tests/support/readerdouble.h"
+#include "tests/support/designer_driver.h"
 #include "tests/support/winauto.h"
 
 namespace {
@@ -21,77 +22,15 @@ std::string DesignerExe() { return ts::SelfFolder() + "..\\..\\framework\\design
 std::string Package() { return ts::SelfFolder() + "..\\..\\folvex\\Folvex.dll"; }
 
 HWND FindChild(HWND parent, const std::string& cls, const char* text = nullptr) {
-    for (const auto& c : ts::Children(parent))
-        if (c.visible && c.cls == cls && (!text || c.text == text)) return c.hwnd;
-    return nullptr;
+    return ts::VisibleChild(parent, cls, text);
 }
 
-int CountChildren(HWND parent, const std::string& cls) {
-    int n = 0;
-    for (const auto& c : ts::Children(parent)) n += c.cls == cls;
-    return n;
-}
-
-// The designer with Folvex.dll and a new form, and what a person does in it.
-class Designer {
+// The designer with Folvex.dll and a form file, and what a person does in it.
+class Designer : public ts::DesignerDriver {
 public:
     explicit Designer(const std::string& formFile)
-        : proc_(ts::Quote(DesignerExe()) + " " + ts::Quote(Package()) + " " + ts::Quote(formFile)) {
-        main_ = ts::WaitForWindow(proc_.Pid(), "TDesignerWindow");
-    }
-    DWORD Pid() const { return proc_.Pid(); }
-    HWND Main() const { return main_; }
-    HWND Form() const { return ts::WaitForWindow(proc_.Pid(), "TForm"); }
-    bool Modified() const { return ts::WindowText(main_).find(" *") != std::string::npos; }
-
-    // The inspector's value field and ellipsis button of a property.
-    std::pair<HWND, HWND> Row(const std::string& name) const {
-        HWND inspector = FindChild(main_, "TInspector");
-        if (!inspector) return {};
-        auto kids = ts::Children(inspector);
-        for (const auto& label : kids) {
-            if (label.cls != "Static" || !label.visible || label.text != name) continue;
-            std::pair<HWND, HWND> row{};
-            for (const auto& c : kids) {
-                if (!c.visible || c.rect.top < label.rect.top - 6 || c.rect.top > label.rect.top + 2) continue;
-                if (c.cls == "Edit" || c.cls == "ComboBox") row.first = c.hwnd;
-                if (c.cls == "Button" && c.text == "...") row.second = c.hwnd;
-            }
-            return row;
-        }
-        return {};
-    }
-    std::string Value(const std::string& name) const {
-        HWND v = Row(name).first;
-        return v ? ts::WindowText(v) : "(no row " + name + ")";
-    }
-    bool WaitValue(const std::string& name, const std::string& value) const {
-        return ts::WaitUntil([&] { return Value(name) == value; }, 10000);
-    }
-    void Type(const std::string& name, const std::string& text) const {
-        HWND v = Row(name).first;
-        SendMessageA(v, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        PostMessageA(v, WM_KEYDOWN, VK_RETURN, 0);
-    }
-    void Ellipsis(const std::string& name) const { PostMessageA(Row(name).second, BM_CLICK, 0, 0); }
-
-    // Presses the palette button of TFolvex and clicks the form at x, y;
-    // true once the new component's window is there.
-    bool PlaceFolvex(int x, int y) const {
-        HWND tabs = FindChild(main_, "SysTabControl32");
-        HWND button = FindChild(tabs, "Button", "TFolvex");
-        if (!button) return false;
-        HWND form = Form();
-        int before = CountChildren(form, "TFolvex");
-        PostMessageA(button, BM_CLICK, 0, 0);
-        ts::WaitUntil([&] { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000);
-        ts::ClickAt(form, x, y);
-        return ts::WaitUntil([&] { return CountChildren(form, "TFolvex") == before + 1; }, 10000);
-    }
-
-private:
-    ts::ChildProcess proc_;
-    HWND main_ = nullptr;
+        : DesignerDriver(DesignerExe(), ts::Quote(Package()) + " " + ts::Quote(formFile)) {}
+    bool PlaceFolvex(int x, int y) const { return Place("TFolvex", x, y) != nullptr; }
 };
 
 class FolvexDesignerTest : public UpdateKeyTest {
@@ -263,7 +202,7 @@ TEST_F(FolvexDesignerTest, AboutEllipsisShowsTheAboutBoxAndItsLinkOpensTheMakers
     ASSERT_TRUE(d.PlaceFolvex(20, 20));
     ASSERT_TRUE(d.WaitValue("Name", "Folvex1"));
     EXPECT_EQ(d.Value("About"), "Orvanta Folvex version 1.1");
-    ASSERT_NE(d.Row("About").second, nullptr);
+    ASSERT_NE(d.RowOf("About").dots, nullptr);
 
     HWND form = d.Form();
     d.Ellipsis("About");
@@ -341,7 +280,7 @@ TEST_F(FolvexDesignerTest, FileNameEllipsisPicksAPdfInTheSaveDialog) {
     Designer d(dir / "form.dfm");
     ASSERT_TRUE(d.PlaceFolvex(20, 20));
     ASSERT_TRUE(d.WaitValue("Name", "Folvex1"));
-    ASSERT_NE(d.Row("FileName").second, nullptr);
+    ASSERT_NE(d.RowOf("FileName").dots, nullptr);
 
     // Opens the dialog and returns it, with its name field.
     auto openDialog = [&](HWND& nameField) {
