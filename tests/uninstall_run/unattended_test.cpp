@@ -48,26 +48,15 @@ protected:
         const std::string name = copies[0].substr(copies[0].find_last_of('\\') + 1);
         for (int i = 0; i < 50 && ProcessRunning(name); ++i) Sleep(100);
         EXPECT_FALSE(ProcessRunning(name)) << "the copy is still running";
-        EXPECT_NE(fw::UpperCase(PendingRenames()).find(fw::UpperCase(name)), std::string::npos);
-    }
-
-    // The files the system renames or deletes at the next restart, the
-    // value's strings joined by "|".
-    static std::string PendingRenames() {
-        const char* key = "System\\CurrentControlSet\\Control\\Session Manager";
-        DWORD size = 0;
-        if (RegGetValueA(HKEY_LOCAL_MACHINE, key, "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr,
-                         nullptr, &size) != ERROR_SUCCESS)
-            return {};
-        std::string text(size, '\0');
-        if (RegGetValueA(HKEY_LOCAL_MACHINE, key, "PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr,
-                         text.data(), &size) != ERROR_SUCCESS)
-            return {};
-        std::replace(text.begin(), text.end(), '\0', '|');
-        return text;
+        bool scheduled = false;
+        for (const auto& path : pending_.Deletions())
+            scheduled = scheduled || fw::UpperCase(path).find(fw::UpperCase(name)) != std::string::npos;
+        EXPECT_TRUE(scheduled) << name << " is not scheduled for deletion at the restart";
     }
 
     std::vector<DWORD> pids_;
+    // The restart list as it was before the case, put back after it.
+    PendingRemovals pending_;
 };
 
 // Every file and folder below Folder, relative, sorted.
