@@ -2,6 +2,8 @@
 // call, not the program, and leave the thread's exception chain as it was.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <windows.h>
 
 #include <stdexcept>
@@ -45,7 +47,16 @@ TEST(Guard, StructuredExceptionsEndTheCallWithTheirCode) {
         },
         &fault));
     EXPECT_FALSE(after);
-    EXPECT_EQ(fault.Code, static_cast<unsigned long>(EXCEPTION_ACCESS_VIOLATION));
+    // QEMU's user-mode emulator (scripts/wine32-fallback) hands Wine the
+    // wrong trap number: a bad access arrives as an illegal instruction and a
+    // division by zero as a floating-point fault.  There the fault itself is
+    // what is checked.
+    const bool emulated = std::getenv("ORV_I386_EMULATED") != nullptr;
+    if (emulated)
+        EXPECT_TRUE(fault.Code == EXCEPTION_ACCESS_VIOLATION || fault.Code == EXCEPTION_ILLEGAL_INSTRUCTION)
+            << std::hex << fault.Code;
+    else
+        EXPECT_EQ(fault.Code, static_cast<unsigned long>(EXCEPTION_ACCESS_VIOLATION));
     EXPECT_NE(fault.Address, nullptr);
     EXPECT_EQ(ChainHead(), head);
 
@@ -57,7 +68,11 @@ TEST(Guard, StructuredExceptionsEndTheCallWithTheirCode) {
             (void)r;
         },
         &divide));
-    EXPECT_EQ(divide.Code, static_cast<unsigned long>(EXCEPTION_INT_DIVIDE_BY_ZERO));
+    if (emulated)
+        EXPECT_TRUE(divide.Code == EXCEPTION_INT_DIVIDE_BY_ZERO || divide.Code == EXCEPTION_FLT_INVALID_OPERATION)
+            << std::hex << divide.Code;
+    else
+        EXPECT_EQ(divide.Code, static_cast<unsigned long>(EXCEPTION_INT_DIVIDE_BY_ZERO));
 
     // Raised by software and marked non-continuable, as other compilers raise
     // their C++ exceptions: the guard must not try to continue it.

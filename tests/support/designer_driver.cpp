@@ -13,7 +13,8 @@ HWND VisibleChild(HWND parent, const std::string& cls, const char* text) {
 }
 
 DesignerDriver::DesignerDriver(const std::string& exe, const std::string& args) : proc_(Quote(exe) + " " + args) {
-    main_ = WaitForWindow(proc_.Pid(), "TDesignerWindow");
+    // A cold start of the designer takes long where 32-bit code is emulated.
+    main_ = WaitForWindow(proc_.Pid(), "TDesignerWindow", nullptr, 60000);
 }
 
 std::vector<std::pair<std::string, InspectorRow>> DesignerDriver::Rows() const {
