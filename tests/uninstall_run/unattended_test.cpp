@@ -7,6 +7,9 @@
 // keeps the uninstaller and its folder.
 #include "tests/uninstall_run/run_fixture.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include "framework/sysutils.h"
 
 namespace rt {
@@ -14,13 +17,36 @@ namespace {
 
 constexpr char kQuietEntry[] = "Orvanta Lumadesk Run Test Quiet";
 
+// The folder's access rules grant nothing to everyone, to the users or to
+// the guests, and inherit nothing from the shared temporary folder.
+void ExpectOnlyTrustedWriters(const std::string& folder) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    PACL dacl = nullptr;
+    ASSERT_EQ(GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                    &dacl, nullptr, &sd),
+              static_cast<DWORD>(ERROR_SUCCESS))
+        << folder;
+    char* text = nullptr;
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                                     &text, nullptr));
+    const std::string rules = text;
+    LocalFree(text);
+    LocalFree(sd);
+    EXPECT_EQ(rules.rfind("D:P", 0), 0u) << rules;
+    for (const char* untrusted : {";;;WD)", ";;;BU)", ";;;AU)", ";;;IU)", ";;;BG)", ";;;S-1-1-0)"})
+        EXPECT_EQ(rules.find(untrusted), std::string::npos) << rules;
+}
+
 class UnattendedTest : public RunTest {
 protected:
     void TearDown() override {
         ts::RemoveUninstallEntry(kQuietEntry);
         // The copies that removed an uninstaller have ended by now.
         for (DWORD pid : pids_)
-            for (const auto& copy : SelfRemovalCopies(pid)) DeleteFileA(copy.c_str());
+            for (const auto& copy : SelfRemovalCopies(pid)) {
+                DeleteFileA(copy.c_str());
+                RemoveDirectoryA(copy.substr(0, copy.find_last_of('\\')).c_str());
+            }
         RunTest::TearDown();
     }
 
@@ -48,10 +74,18 @@ protected:
         const std::string name = copies[0].substr(copies[0].find_last_of('\\') + 1);
         for (int i = 0; i < 50 && ProcessRunning(name); ++i) Sleep(100);
         EXPECT_FALSE(ProcessRunning(name)) << "the copy is still running";
-        bool scheduled = false;
-        for (const auto& path : pending_.Deletions())
-            scheduled = scheduled || fw::UpperCase(path).find(fw::UpperCase(name)) != std::string::npos;
-        EXPECT_TRUE(scheduled) << name << " is not scheduled for deletion at the restart";
+        // The copy, then its folder.
+        const std::string folder = copies[0].substr(0, copies[0].find_last_of('\\'));
+        const std::vector<std::string> deletions = pending_.Deletions();
+        const auto file = std::find_if(deletions.begin(), deletions.end(),
+                                       [&](const std::string& p) { return fw::SameText(p, copies[0]); });
+        EXPECT_NE(file, deletions.end()) << name << " is not scheduled for deletion at the restart";
+        EXPECT_NE(std::find_if(file, deletions.end(), [&](const std::string& p) { return fw::SameText(p, folder); }),
+                  deletions.end())
+            << folder << " is not scheduled for deletion after the copy";
+        // Nobody but the running account, the system and the administrators
+        // may write into the copy's folder.
+        ExpectOnlyTrustedWriters(folder);
     }
 
     std::vector<DWORD> pids_;
