@@ -166,7 +166,7 @@ TEST_P(BranchTest, ReadOnlyOddlyNamedAndDeepProductFilesGo) {
         EXPECT_FALSE(ts::DirExists(product.Root()));
         return;
     }
-    EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Cache", "Deep", "Doc", "Hidden", "Samples"}));
+    EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Deep", "Doc", "Hidden", "Samples"}));
     EXPECT_TRUE(ts::FileExists(product / deep + "\\mine.txt"));
     EXPECT_FALSE(ts::FileExists(product / deep + "\\table.dat"));
     EXPECT_EQ(Entries(product / "Doc"), std::vector<std::string>{"Notes.txt"});
@@ -220,7 +220,7 @@ TEST_P(BranchTest, HeldProductFileIsLeftForTheRestart) {
     if (Whole()) {
         EXPECT_EQ(Entries(product.Root()), std::vector<std::string>{"Bin"});
     } else {
-        EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Bin", "Cache", "Doc", "Hidden", "Samples"}));
+        EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Bin", "Doc", "Hidden", "Samples"}));
         EXPECT_EQ(Entries(product / "Doc"), std::vector<std::string>{"Notes.txt"});
     }
     EXPECT_FALSE(ts::RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\OrvtestRunFiles"));
@@ -275,7 +275,7 @@ TEST_F(FilesTest, KeptUserFilesWithTheUninstallerInsideTheProduct) {
     RunResult run = RunUninstaller(exe, ts::Quote(kEntry));
     ASSERT_TRUE(run.windowShown);
     EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
-    EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Bin", "Cache", "Doc", "Hidden", "Samples"}));
+    EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Bin", "Doc", "Hidden", "Samples"}));
     EXPECT_EQ(Entries(product / "Bin"), (std::vector<std::string>{"Trace.txt", "uninstall.exe"}));
     EXPECT_EQ(Entries(product / "Doc"), std::vector<std::string>{"Notes.txt"});
     EXPECT_EQ(Entries(product / "Samples"), std::vector<std::string>{"Mine"});

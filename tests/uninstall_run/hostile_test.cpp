@@ -66,8 +66,11 @@ public:
     // A Unix symbolic link, as Wine shows a directory link or junction;
     // taken away again after the case, before the scratch folder goes.
     void Link(const std::string& target, const std::string& link) {
-        ASSERT_EQ(ts::RunUnix("ln -s '" + ts::UnixPath(target) + "' '" + ts::UnixPath(link) + "'"), 0) << link;
         links_.push_back(ts::UnixPath(link));
+        // Wine may hand back control while the command is still at work.
+        ts::RunUnix("ln -s '" + ts::UnixPath(target) + "' '" + links_.back() + "'");
+        for (int i = 0; i < 100 && GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
+        ASSERT_NE(GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES) << link;
     }
 
 protected:
