@@ -25,6 +25,7 @@
 #include "uninstall/driver/startup.h"
 #include "tests/bench/leastwalk.h"
 #include "uninstall/kxlib/files.h"
+#include "uninstall/kxlib/paths.h"
 
 using bench::LeastList;
 using bench::Seconds;
@@ -173,9 +174,11 @@ int main(int argc, char** argv) {
         const double s = BareStart(exe);
         const double sw = WindowAppears(exe, kEmptyEntry);
         std::vector<kx::TFoundFile> found;
-        const double st = Seconds([&] { kx::ListFilesStamped(product, found); });
+        const std::wstring root = kx::CanonicalFolder(kx::WidePath(product));
+        const double st = Seconds([&] { kx::ListFilesStamped(root, found, true); });
         uninst::TUninstallJob job;
         job.ProductPath = product;
+        job.ProductRoot = root;
         const double fu = Seconds([&] { uninst::FindUserFiles(job); });
         listed = files.size();
         if (r < 0) continue;  // the warming round

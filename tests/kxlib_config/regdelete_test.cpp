@@ -143,3 +143,38 @@ TEST(ProtectedKeyPath, ComparesWholeComponents) {
 }
 
 }  // namespace
+
+namespace {
+
+// The configuration key that a run deletes in both roots: a product's key
+// below a vendor's, never one the system and every program share.
+TEST(ProductKeyPath, OnlyAProductsKeyBelowItsVendors) {
+    const struct {
+        std::string path;
+        bool product;
+    } cases[] = {
+        {"Software\\Orvanta\\Lumadesk", true},
+        {"\\SOFTWARE\\orvanta\\Lumadesk\\", true},
+        {"Software\\Orvanta\\Lumadesk\\Settings", true},
+        {"Software\\Wow6432Node\\Orvanta\\Lumadesk", true},
+        {"Software\\Orvanta", false},  // a vendor's key holds its other products
+        {"Software", false},
+        {"", false},
+        {"\\", false},
+        {"Software\\Microsoft\\Windows\\CurrentVersion\\Run", false},
+        {"Software\\Microsoft\\Orvanta", false},
+        {"Software\\Classes\\CLSID", false},
+        {"Software\\Policies\\Orvanta", false},
+        {"Software\\Wow6432Node\\Microsoft\\Windows", false},
+        {"Software\\Wow6432Node\\Classes\\CLSID", false},
+        {"Software\\Wow6432Node\\Policies\\Orvanta", false},
+        {"Software\\Wow6432Node\\Orvanta", false},
+        {"SYSTEM\\CurrentControlSet\\Services", false},
+        {"Environment\\Orvanta\\Lumadesk", false},
+        {"Software\\\\Orvanta\\Lumadesk", false},  // an empty component
+        {"Software\\Orvanta\\" + std::string(240, 'L'), false},  // longer than 255: never cut
+    };
+    for (const auto& c : cases) EXPECT_EQ(kx::IsProductKeyPath(c.path), c.product) << c.path;
+}
+
+}  // namespace

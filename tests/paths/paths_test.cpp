@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <string>
 
 #include "framework/sysutils.h"
 #include "tests/paths/unix_staging.h"
 #include "tests/support/staging.h"
 #include "uninstall/kxlib/errors.h"
+#include "uninstall/kxlib/files.h"
 #include "uninstall/kxlib/paths.h"
 
 using namespace kx;
@@ -129,6 +131,57 @@ TEST(PathHelpers, RelativePathOfFilesAndFolders) {
             EXPECT_EQ(e.Context, outside);
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+std::string Lowered(std::string s) {
+    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string Slashed(std::string s) {
+    for (auto& c : s)
+        if (c == '\\') c = '/';
+    return s;
+}
+
+// The one spelling of a product folder, whatever the entry's Path says, and
+// the removal scope that holds only plain names below it.
+TEST(CanonicalFolder, OneSpellingForEveryFormOfTheSameFolder) {
+    ts::ScratchDir dir("canonical");
+    ts::MakeDirs(dir / "Lumadesk\\Bin");
+    const std::wstring folder = kx::WidePath(dir / "Lumadesk");
+    const std::string lower = Lowered(dir / "LUMADESK");
+    const std::string shortPrefix = "\\\\?\\" + (dir / "Lumadesk");
+    for (const std::string& form : {dir / "Lumadesk", dir / "Lumadesk\\", dir / "Lumadesk\\\\", lower,
+                                    dir / "Lumadesk\\Bin\\..", dir / "Lumadesk\\.\\", shortPrefix,
+                                    "\\\\.\\" + (dir / "Lumadesk"), Slashed(dir / "Lumadesk")})
+        EXPECT_EQ(kx::CanonicalFolder(kx::WidePath(form)), folder) << form;
+    EXPECT_EQ(kx::CanonicalFolder(L"\\\\?\\UNC\\server\\share\\Lumadesk\\"), L"\\\\server\\share\\Lumadesk");
+    EXPECT_EQ(kx::CanonicalFolder(L"\\\\server\\\\share\\Lumadesk"), L"\\\\server\\share\\Lumadesk");
+    EXPECT_EQ(kx::CanonicalFolder(L"c:\\"), L"C:\\");
+    for (const wchar_t* none : {L"", L"\\\\?\\Volume{01234567-89ab-cdef-0123-456789abcdef}\\Lumadesk",
+                                L"\\\\.\\PhysicalDrive0", L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1",
+                                L"C:\\Lumadesk:stream", L"C:\\Luma*", L"C:\\Lumadesk\\?"})
+        EXPECT_EQ(kx::CanonicalFolder(none), L"") << fw::WideToAnsi(none);
+}
+
+TEST(RemovalScope, HoldsThePlainNamesBelowItsFolderOnly) {
+    const kx::TRemovalScope scope(std::wstring(L"C:\\Lumadesk\\"));
+    ASSERT_EQ(scope.Folder(), L"C:\\Lumadesk");
+    for (const wchar_t* in : {L"C:\\Lumadesk", L"c:\\LUMADESK\\Bin\\a.dll", L"\\\\?\\C:\\Lumadesk\\Doc",
+                              L"C:\\Lumadesk\\x\xFF3C..\xFF3C..\xFF3Cvictim", L"C:\\Lumadesk\\a.b.",
+                              L"C:\\Lumadesk\\...txt"})
+        EXPECT_TRUE(scope.Holds(in)) << fw::WideToAnsi(in);
+    for (const wchar_t* out : {L"C:\\Lumadesk2\\a.dll", L"C:\\", L"C:\\Luma", L"C:\\Lumadesk\\..\\victim",
+                               L"C:\\Lumadesk\\Bin\\..\\..\\victim", L"C:\\Lumadesk\\.\\a", L"C:\\Lumadesk\\\\a",
+                               L"C:\\Lumadesk\\a.txt:secret", L"C:\\Lumadesk\\*", L"C:\\Lumadesk\\a?.txt",
+                               L"C:\\Lumadesk\\a/../../victim", L"\\\\?\\UNC\\C:\\Lumadesk\\a", L"D:\\Lumadesk\\a"})
+        EXPECT_FALSE(scope.Holds(out)) << fw::WideToAnsi(out);
+    EXPECT_FALSE(kx::TRemovalScope(std::wstring(L"\\\\.\\PhysicalDrive0")).Holds(L"\\\\.\\PhysicalDrive0"));
 }
 
 }  // namespace

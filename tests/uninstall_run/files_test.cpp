@@ -14,7 +14,8 @@ namespace {
 class FilesTest : public RunTest {
 protected:
     // A tree with two user files, folders that empty out at several depths,
-    // and things the listing never sees (a hidden file, a hidden folder).
+    // hidden files of the installation (one in a hidden folder) and a hidden
+    // file of the user's in that hidden folder.
     void StageTree() {
         StageProduct();
         product.UserFile("Doc\\Notes.txt");
@@ -27,6 +28,7 @@ protected:
         product.File("Cache\\hidden.bin");
         ts::SetHidden(product / "Cache\\hidden.bin");
         product.File("Hidden\\inside.dat");
+        product.UserFile("Hidden\\mine.dat");
         ts::SetHidden(product / "Hidden");
         ts::MakeDirs(product / "Empty");
     }
@@ -54,13 +56,13 @@ TEST_F(FilesTest, KeptUserFilesStayWithTheirFoldersEverythingElseListedGoes) {
     std::sort(listed.begin(), listed.end());
     EXPECT_EQ(listed, (std::vector<std::string>{"Doc\\Notes.txt", "Samples\\Mine\\My.lmd"}));
 
-    // The user's files, the folders on their way and what was never listed.
-    EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Cache", "Doc", "Hidden", "Samples"}));
+    // The user's files, hidden or not, and the folders on their way; the
+    // installation's hidden files went with the others.
+    EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Doc", "Hidden", "Samples"}));
     EXPECT_EQ(Entries(product / "Doc"), std::vector<std::string>{"Notes.txt"});
     EXPECT_EQ(Entries(product / "Samples"), std::vector<std::string>{"Mine"});
     EXPECT_EQ(Entries(product / "Samples\\Mine"), std::vector<std::string>{"My.lmd"});
-    EXPECT_EQ(Entries(product / "Cache"), std::vector<std::string>{"hidden.bin"});
-    EXPECT_EQ(Entries(product / "Hidden"), std::vector<std::string>{"inside.dat"});
+    EXPECT_EQ(Entries(product / "Hidden"), std::vector<std::string>{"mine.dat"});
     EXPECT_EQ(ts::ReadTextFile(product / "Doc\\Notes.txt"), "the user's Doc\\Notes.txt");
     EXPECT_FALSE(ts::UninstallEntryExists(kEntry));
     for (const auto& line : Lines(dir / "Common\\Trace.txt")) EXPECT_NE(line.rfind("Error: ", 0), 0u) << line;
@@ -164,7 +166,7 @@ TEST_P(BranchTest, ReadOnlyOddlyNamedAndDeepProductFilesGo) {
         EXPECT_FALSE(ts::DirExists(product.Root()));
         return;
     }
-    EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Cache", "Deep", "Doc", "Hidden", "Samples"}));
+    EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Deep", "Doc", "Hidden", "Samples"}));
     EXPECT_TRUE(ts::FileExists(product / deep + "\\mine.txt"));
     EXPECT_FALSE(ts::FileExists(product / deep + "\\table.dat"));
     EXPECT_EQ(Entries(product / "Doc"), std::vector<std::string>{"Notes.txt"});
@@ -218,7 +220,7 @@ TEST_P(BranchTest, HeldProductFileIsLeftForTheRestart) {
     if (Whole()) {
         EXPECT_EQ(Entries(product.Root()), std::vector<std::string>{"Bin"});
     } else {
-        EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Bin", "Cache", "Doc", "Hidden", "Samples"}));
+        EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Bin", "Doc", "Hidden", "Samples"}));
         EXPECT_EQ(Entries(product / "Doc"), std::vector<std::string>{"Notes.txt"});
     }
     EXPECT_FALSE(ts::RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\OrvtestRunFiles"));
@@ -273,7 +275,7 @@ TEST_F(FilesTest, KeptUserFilesWithTheUninstallerInsideTheProduct) {
     RunResult run = RunUninstaller(exe, ts::Quote(kEntry));
     ASSERT_TRUE(run.windowShown);
     EXPECT_EQ(run.EndTexts(), std::vector<std::string>{"Uninstall completed!"});
-    EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Bin", "Cache", "Doc", "Hidden", "Samples"}));
+    EXPECT_EQ(Entries(product.Root()), (std::vector<std::string>{"Bin", "Doc", "Hidden", "Samples"}));
     EXPECT_EQ(Entries(product / "Bin"), (std::vector<std::string>{"Trace.txt", "uninstall.exe"}));
     EXPECT_EQ(Entries(product / "Doc"), std::vector<std::string>{"Notes.txt"});
     EXPECT_EQ(Entries(product / "Samples"), std::vector<std::string>{"Mine"});

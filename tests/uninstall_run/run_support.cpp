@@ -136,13 +136,15 @@ std::vector<std::string> SelfRemovalCopies(DWORD pid) {
     char temp[MAX_PATH + 1] = {};
     GetTempPathA(sizeof temp, temp);
     std::vector<std::string> out;
-    const std::string pattern = "orvuninst-" + std::to_string(pid) + "-*.exe";
+    // Each copy lies in a folder of its own that bears its name.
+    const std::string pattern = "orvuninst-" + std::to_string(pid) + "-*";
     WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((std::string(temp) + pattern).c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    do out.push_back(std::string(temp) + fd.cFileName);
-    while (FindNextFileA(h, &fd));
-    FindClose(h);
+    fw::UniqueFind find(FindFirstFileA((std::string(temp) + pattern).c_str(), &fd));
+    if (!find) return out;
+    do {
+        const std::string copy = std::string(temp) + fd.cFileName + "\\" + fd.cFileName + ".exe";
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && ts::FileExists(copy)) out.push_back(copy);
+    } while (FindNextFileA(find.get(), &fd));
     return out;
 }
 

@@ -88,8 +88,8 @@ struct QuietResult {
 // Starts Exe with the command-line tail and watches it until it ends.
 QuietResult RunQuiet(const std::string& exe, const std::string& commandTail);
 
-// The copies that the uninstaller of process Pid made of itself in the
-// temporary folder to remove itself, full paths.
+// The copies that the uninstaller of process Pid made of itself, each in a
+// folder of its own in the temporary folder, to remove itself; full paths.
 std::vector<std::string> SelfRemovalCopies(DWORD pid);
 // Whether a process runs from a file of that name (no folder), compared
 // without regard to case.

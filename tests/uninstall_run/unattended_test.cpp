@@ -7,6 +7,8 @@
 // keeps the uninstaller and its folder.
 #include "tests/uninstall_run/run_fixture.h"
 
+#include <sddl.h>
+
 #include "framework/sysutils.h"
 
 namespace rt {
@@ -14,13 +16,34 @@ namespace {
 
 constexpr char kQuietEntry[] = "Orvanta Lumadesk Run Test Quiet";
 
+// The folder's access rules grant nothing to everyone, to the users or to
+// the guests.
+void ExpectOnlyTrustedWriters(const std::string& folder) {
+    DWORD size = 0;
+    GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    ASSERT_GT(size, 0u) << folder << " error " << GetLastError();
+    std::vector<BYTE> sd(size);
+    ASSERT_TRUE(GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, sd.data(), size, &size))
+        << folder << " error " << GetLastError();
+    char* text = nullptr;
+    ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(sd.data(), SDDL_REVISION_1,
+                                                                     DACL_SECURITY_INFORMATION, &text, nullptr));
+    const std::string rules = text;
+    LocalFree(text);
+    for (const char* untrusted : {";;;WD)", ";;;BU)", ";;;AU)", ";;;IU)", ";;;BG)", ";;;S-1-1-0)"})
+        EXPECT_EQ(rules.find(untrusted), std::string::npos) << rules;
+}
+
 class UnattendedTest : public RunTest {
 protected:
     void TearDown() override {
         ts::RemoveUninstallEntry(kQuietEntry);
         // The copies that removed an uninstaller have ended by now.
         for (DWORD pid : pids_)
-            for (const auto& copy : SelfRemovalCopies(pid)) DeleteFileA(copy.c_str());
+            for (const auto& copy : SelfRemovalCopies(pid)) {
+                DeleteFileA(copy.c_str());
+                RemoveDirectoryA(copy.substr(0, copy.find_last_of('\\')).c_str());
+            }
         RunTest::TearDown();
     }
 
@@ -48,10 +71,18 @@ protected:
         const std::string name = copies[0].substr(copies[0].find_last_of('\\') + 1);
         for (int i = 0; i < 50 && ProcessRunning(name); ++i) Sleep(100);
         EXPECT_FALSE(ProcessRunning(name)) << "the copy is still running";
-        bool scheduled = false;
-        for (const auto& path : pending_.Deletions())
-            scheduled = scheduled || fw::UpperCase(path).find(fw::UpperCase(name)) != std::string::npos;
-        EXPECT_TRUE(scheduled) << name << " is not scheduled for deletion at the restart";
+        // The copy, then its folder.
+        const std::string folder = copies[0].substr(0, copies[0].find_last_of('\\'));
+        const std::vector<std::string> deletions = pending_.Deletions();
+        const auto file = std::find_if(deletions.begin(), deletions.end(),
+                                       [&](const std::string& p) { return fw::SameText(p, copies[0]); });
+        EXPECT_NE(file, deletions.end()) << name << " is not scheduled for deletion at the restart";
+        EXPECT_NE(std::find_if(file, deletions.end(), [&](const std::string& p) { return fw::SameText(p, folder); }),
+                  deletions.end())
+            << folder << " is not scheduled for deletion after the copy";
+        // Nobody but the running account, the system and the administrators
+        // may write into the copy's folder.
+        ExpectOnlyTrustedWriters(folder);
     }
 
     std::vector<DWORD> pids_;

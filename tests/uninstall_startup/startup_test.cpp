@@ -185,21 +185,19 @@ TEST_F(Window, NetworkFolderNamesTheFolderInThe190PixelShape) {
     EXPECT_EQ(e2e::TreeSnapshot(shared), files);
 }
 
-TEST_F(Window, EmptyPathNamesNoFolderNotEvenTheProgramsOwn) {
-    // The uninstaller runs in its own folder; an empty Path must not make
-    // that folder's files the product's.
+TEST_F(Window, EmptyPathIsNoEntryOfTheProductsNotEvenForTheProgramsOwnFolder) {
+    // The uninstaller runs in its own folder; an entry without a folder is
+    // not the product's: the start-up stops before the window, and nothing
+    // of that folder or of the entry is touched.
     ASSERT_TRUE(ts::WriteStampedFile(dir / "Prog\\Help.chm", ts::InstallStamp()));
     ASSERT_TRUE(ts::WriteStampedFile(dir / "Prog\\Mine.txt", ts::LaterStamp()));
     StageEntry({{"Path", ""}, {"DisplayName", "Orvanta Lumadesk"}});
     auto u = Start(ts::Quote(entry));
-    HWND w = u.Window();
-    ASSERT_TRUE(w);
-    auto v = e2e::ReadWindow(w);
-    EXPECT_EQ(v.size.cy, 190);
-    EXPECT_TRUE(v.listItems.empty());
-    EXPECT_EQ(v.labels, (std::vector<std::string>{kProductLine, kEraseWarning}));
-    ASSERT_TRUE(u.Press("Cancel"));
-    EXPECT_EQ(e2e::AwaitOutcome(u).exitCode, 1602u);
+    auto stop = e2e::AwaitStop(u);
+    EXPECT_EQ(stop.dialog.text, e2e::InvalidParameter(entry));
+    EXPECT_FALSE(stop.windowSeen);
+    EXPECT_TRUE(ts::FileExists(dir / "Prog\\Mine.txt"));
+    EXPECT_TRUE(ts::UninstallEntryExists(entry));
 }
 
 TEST_F(Window, EmptyDisplayNameLeavesTheBareProductLine) {

@@ -78,12 +78,12 @@ void TMainForm::FormCreate(fw::TObject*) {
 }
 
 void TMainForm::StartUp() {
-    // Exactly one argument tells where the product's description is.
-    if (__argc < 2) kx::RaiseFatal(41, "");
+    // One argument tells where the product's description is.
+    if (!Switches.HasArgument) kx::RaiseFatal(41, "");
 
     fw::Screen.SetCursor(fw::crAppStart);
     Job = TUninstallJob();
-    ReadProduct(__argv[1], Job);
+    ReadProduct(Switches.Argument, Job);
 
     // The texts in the product's language, then the product's name.
     ChooseLanguage(Job, this);
@@ -115,16 +115,13 @@ void TMainForm::ShowUserFiles() {
         chDeleteUserFiles->SetChecked(false);
         // Given whole: the list box fills its window anew on every change,
         // so adding the files one by one would cost the square of their count.
-        // The walk built each path from the product folder as written, so
-        // the relative path is the rest after it, without asking the file
-        // system again for each file.
-        const std::string base = kx::AddTrailingBackslash(Job.ProductPath);
+        // The walk built each path from the product folder, so the relative
+        // path is the rest after it, shown in the code page's characters.
+        const std::size_t base = Job.ProductRoot.size() + (Job.ProductRoot.back() == L'\\' ? 0 : 1);
         std::vector<std::string> listed;
         listed.reserve(Job.UserFiles.size());
         for (const auto& file : Job.UserFiles)
-            listed.push_back(file.size() > base.size() && file.compare(0, base.size(), base) == 0
-                                 ? file.substr(base.size())
-                                 : kx::RelativePath(file, Job.ProductPath));
+            listed.push_back(kx::DisplayPath(file.size() > base ? file.substr(base) : file));
         lbUserFiles->SetItems(listed);
     } else {
         ShapeWithoutUserFiles();

@@ -19,6 +19,9 @@
 #include "uninstall/kxlib/trace.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Libraries loaded by name come from the program's folder and the system
+    // folder only, never from the current directory or the PATH.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
     std::vector<std::string> args(__argv + 1, __argv + __argc);
     // The copy that removes the uninstaller after the run: nothing else.
     if (!args.empty() && args[0] == uninst::kSelfRemovalSwitch)
@@ -28,10 +31,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     fw::Application.Initialize();
     fw::Application.SetTitle("Orvanta UnInstall");
 
-    // The switches after the one argument, read before anything else is
-    // read or touched.
+    // The switches, wherever they stand, and the one argument, read before
+    // anything else is read or touched.
     using uninst::Switches;
-    if (args.size() > 1) Switches = uninst::ReadSwitches({args.begin() + 1, args.end()});
+    Switches = uninst::ReadSwitches(args);
     kx::QuietMode = Switches.Quiet;
     if (!Switches.LogFile.empty()) kx::OpenTraceFile(Switches.LogFile);
     if (!Switches.Refused.empty()) {
@@ -45,7 +48,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     uninst::TUninstallJob job;
     if (Switches.Quiet) {
-        uninst::ExitStatus = uninst::RunUnattended(args[0], Switches, job);
+        uninst::ExitStatus = uninst::RunUnattended(Switches, job);
     } else {
         try {
             uninst::TMainForm* MainForm = nullptr;

@@ -4,6 +4,7 @@
 #include <set>
 #include <vector>
 
+#include "framework/handles.h"
 #include "framework/registry.h"
 #include "uninstall/driver/safety.h"
 #include "uninstall/kxlib/errors.h"
@@ -39,12 +40,9 @@ bool IsAbsolutePath(const std::string& s) {
     return s.size() >= 3 && s[0] == '\\' && s[1] == '\\';
 }
 
-// The same existing file, however the two paths spell it.  Paths too long
-// for the narrow functions are compared as they are.
-bool SameFile(const std::string& a, const std::string& b) {
-    if (a.empty() || b.empty()) return false;
-    if (a.size() > kx::kShortMax || b.size() > kx::kShortMax) return fw::SameText(a, b);
-    return fw::SameText(FullFolderPath(a), FullFolderPath(b));
+// The canonical path of a file the narrow functions name, or empty.
+std::wstring Canonical(const std::string& path) {
+    return path.empty() ? std::wstring() : kx::CanonicalFolder(kx::WidePath(path));
 }
 
 // Whether the key holds a value of its own (the default value included).
@@ -64,7 +62,20 @@ std::string CurrentFolder() {
 }  // namespace
 
 TRemoval::TRemoval(const TUninstallJob& job, bool deleteUserFiles)
-    : job_(job), deleteUserFiles_(deleteUserFiles) {}
+    : job_(job),
+      deleteUserFiles_(deleteUserFiles),
+      product_(job.ProductRoot),
+      program_(Canonical(kx::ProgramPath)),
+      traceFile_(Canonical(kx::TraceFileName)) {}
+
+bool TRemoval::KeepsUserFiles() const {
+    return !deleteUserFiles_ && !(job_.UserFiles.empty() && job_.HiddenUserFiles.empty());
+}
+
+bool TRemoval::IsOwnFile(const std::wstring& path) const {
+    return (!program_.empty() && kx::SameWidePath(path, program_)) ||
+           (!traceFile_.empty() && kx::SameWidePath(path, traceFile_));
+}
 
 void TRemoval::Run() {
     state_ = RunState::Failed;
@@ -80,7 +91,8 @@ void TRemoval::Run() {
     CleanupRegistry(HKEY_CURRENT_USER);
     CleanupStartMenu();
     // The product's shortcuts on the desktop.
-    CleanupIconFolder(kx::GetShellFolderDir("Desktop"), false);
+    const std::string desktop = kx::GetShellFolderDir("Desktop");
+    CleanupIconFolder(Canonical(desktop), desktop, false);
     if (!scheduled) {
         state_ = RunState::FilesLeft;
         return;
@@ -99,6 +111,11 @@ void TRemoval::Run() {
 void TRemoval::UnregisterServerFile(const std::string& entry) {
     kx::Trace("Unregister: " + entry);
     if (kx::IndexOfText(kx::FileExtension(entry), {".ocx", ".dll"}) < 0) return;
+    // A longer entry would be judged on its cut text below: refused.
+    if (entry.size() > kx::kShortMax) {
+        kx::Trace("Error: " + kx::BuildMessage(41, kx::Short(entry), ".", false));
+        return;
+    }
     // Only the product's own servers are unregistered and deleted: a shared
     // server elsewhere serves other programs too.  A bare file name is the
     // one in the program's own folder (the current directory).
@@ -107,10 +124,15 @@ void TRemoval::UnregisterServerFile(const std::string& entry) {
         file = kx::AddTrailingBackslash(CurrentFolder()) + entry;
         if (!FileExists(file)) return;
     }
-    if (!kx::PathIsUnder(job_.ProductPath, file)) return;
-    kx::RegisterOcx(file, false);
+    // Judged and acted on in one spelling: the full path, inside the
+    // product folder, that the narrow functions reach as it is.
+    const std::wstring full = Canonical(file);
+    if (full.empty() || !product_.Holds(full)) return;
+    const std::string narrow = kx::DisplayPath(full);
+    if (kx::WidePath(narrow) != full) return;
+    kx::RegisterOcx(narrow, false);
     try {
-        kx::RemoveFile(file);
+        kx::RemoveFile(product_, full);
     } catch (...) {
         state_ = RunState::ServerInUse;
         throw;
@@ -120,26 +142,26 @@ void TRemoval::UnregisterServerFile(const std::string& entry) {
 void TRemoval::CleanUpFiles() {
     kx::Trace("CleanUpFiles");
     try {
-        if (deleteUserFiles_ || job_.UserFiles.empty()) {
-            kx::RemoveTree(job_.ProductPath);
+        if (!KeepsUserFiles()) {
+            kx::RemoveTree(product_, product_.Folder());
             return;
         }
         // The uninstaller itself cannot be deleted while it runs: it is passed
         // over.  Any other file that cannot be deleted (in use) is traced and
         // the stage goes on with the others; the outcome tells what is left.
         for (const auto& file : job_.ProductFiles) {
-            if (SameFile(file, kx::ProgramPath)) continue;
+            if (IsOwnFile(file)) continue;
             try {
-                kx::RemoveProductFile(file);
+                kx::RemoveProductFile(product_, file);
             } catch (const fw::Exception& e) {
                 kx::Trace("Error: " + e.Message());
             }
         }
-        std::vector<std::string> folders;
-        kx::ListFolders(job_.ProductPath, folders, true);
+        std::vector<std::wstring> folders;
+        kx::ListFolders(product_.Folder(), folders, true);
         for (int i = static_cast<int>(folders.size()) - 1; i >= 0; --i) {
             try {
-                if (kx::CountFiles(folders[i]) == 0) kx::RemoveTree(folders[i]);
+                if (kx::CountFiles(folders[i]) == 0) kx::RemoveTree(product_, folders[i]);
             } catch (const std::exception&) {
                 // A folder that cannot go stays.
             }
@@ -151,62 +173,59 @@ void TRemoval::CleanUpFiles() {
 
 std::vector<kx::TTreeEntry> TRemoval::FindLeftovers() const {
     std::vector<kx::TTreeEntry> files, folders;
-    if (job_.ProductPath.empty() || !kx::IsFolder(job_.ProductPath)) return files;
-    std::string root = job_.ProductPath;
-    if (root.back() == '\\') root.pop_back();
+    const std::wstring& root = product_.Folder();
+    if (root.empty() || !kx::IsFolder(root)) return files;
     std::vector<kx::TTreeEntry> tree;
     kx::ListTree(root, tree);
 
-    // Kept on purpose: with the user's files kept, those files and the hidden
-    // entries the window never listed (with whatever lies in hidden folders);
-    // always the running uninstaller and the trace file.  The folders that
-    // hold any of these stay as well.
-    const bool keepUserFiles = !(deleteUserFiles_ || job_.UserFiles.empty());
-    std::set<std::string> userFiles, holding;
-    for (const auto& f : job_.UserFiles) userFiles.insert(fw::UpperCase(f));
-    std::vector<std::string> hiddenFolders;  // upper-cased, with a trailing backslash
-    auto inHiddenFolder = [&](const std::string& upper) {
-        for (const auto& h : hiddenFolders)
-            if (upper.compare(0, h.size(), h) == 0) return true;
-        return false;
-    };
+    // What stays on purpose: the running uninstaller and its trace file; a
+    // link, which is never followed (it goes with the tree where it can be
+    // proven to be the link that is deleted, else it stays); and while the
+    // user's files are kept, every file that is not known from the start-up
+    // to be the installation's (the user's, and whatever appeared since).
+    // The folders that hold any of these stay as well.
+    const bool keep = KeepsUserFiles();
+    std::set<std::wstring> known, users, holding;
+    for (const auto& f : job_.ProductFiles) known.insert(kx::FoldedPath(f));
+    for (const auto* list : {&job_.UserFiles, &job_.HiddenUserFiles})
+        for (const auto& f : *list) users.insert(kx::FoldedPath(f));
     for (const auto& entry : tree) {
-        const std::string upper = fw::UpperCase(entry.Path);
+        const std::wstring folded = kx::FoldedPath(entry.Path);
         bool kept = false;
-        if (keepUserFiles && (entry.IsHidden() || inHiddenFolder(upper))) {
+        if (entry.IsLink()) {
             kept = true;
-            if (entry.IsFolder()) hiddenFolders.push_back(upper + '\\');
+            kx::Trace("Kept link: " + kx::DisplayPath(entry.Path));
         } else if (!entry.IsFolder()) {
-            kept = (keepUserFiles && userFiles.count(upper)) || SameFile(entry.Path, kx::ProgramPath) ||
-                   SameFile(entry.Path, kx::TraceFileName);
+            kept = IsOwnFile(entry.Path) || (keep && !known.count(folded));
+            if (keep && !known.count(folded) && !users.count(folded) && !IsOwnFile(entry.Path))
+                kx::Trace("Kept: " + kx::DisplayPath(entry.Path));
         }
         if (!kept) {
             (entry.IsFolder() ? folders : files).push_back(entry);
             continue;
         }
-        for (std::string p = entry.Path; p.size() > root.size();) {
-            p.resize(p.rfind('\\'));
-            holding.insert(fw::UpperCase(p));
+        for (std::wstring p = entry.Path; p.size() > root.size();) {
+            p.resize(p.rfind(L'\\'));
+            holding.insert(kx::FoldedPath(p));
         }
     }
     // Files first, then the folders deepest first: the tree lists each folder
     // before its entries, so backwards each comes after its own sub-folders,
     // and the product folder after them all.
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
-        if (!holding.count(fw::UpperCase(it->Path))) files.push_back(*it);
-    if (!holding.count(fw::UpperCase(root)))
-        files.push_back({root, kx::PathAttributes(root)});
+        if (!holding.count(kx::FoldedPath(it->Path))) files.push_back(*it);
+    if (!holding.count(kx::FoldedPath(root)))
+        files.push_back({root, GetFileAttributesW(kx::ExtendedPath(root).c_str())});
     return files;
 }
 
 bool TRemoval::ScheduleLeftovers(const std::vector<kx::TTreeEntry>& left) {
     bool all = true;
     for (const auto& entry : left) {
-        kx::Trace("Left: " + entry.Path);
-        // A link is never handed to the removal at restart, which might reach
-        // what it points to: it stays, and the product with it.
-        if (entry.IsLink() || !kx::ScheduleRemoval(entry.Path)) {
-            kx::Trace("Error: Not scheduled for removal at restart : " + entry.Path);
+        const std::string shown = kx::DisplayPath(entry.Path);
+        kx::Trace("Left: " + shown);
+        if (!kx::ScheduleRemoval(product_, entry.Path)) {
+            kx::Trace("Error: Not scheduled for removal at restart : " + shown);
             all = false;
         }
     }
@@ -214,7 +233,8 @@ bool TRemoval::ScheduleLeftovers(const std::vector<kx::TTreeEntry>& left) {
 }
 
 void TRemoval::CleanupRegistry(HKEY root) {
-    if (job_.ConfigKey.empty()) return;
+    // A configuration file is no key: nothing of the registry to remove.
+    if (job_.ConfigKey.empty() || job_.ConfigIsFile) return;
     kx::Trace("CleanupRegistry");
     try {
         kx::KxDeleteKey(root, job_.ConfigKey);
@@ -249,27 +269,25 @@ bool TRemoval::IsProductShortcut(const std::string& target, const std::string& a
     return false;
 }
 
-bool TRemoval::MayRemoveShortcutFolder(const std::string& folder) const {
+bool TRemoval::MayRemoveShortcutFolder(const std::wstring& folder) const {
     // Never a folder the user's shell knows by name (StartUp, say).
-    std::string full = FullFolderPath(folder);
+    const std::string full = fw::UpperCase(fw::WideToAnsi(folder)) + "\\";
     for (const auto& p : ProtectedFolders()) {
-        std::string a = fw::UpperCase(p) + "\\", b = fw::UpperCase(full) + "\\";
-        if (a.compare(0, b.size(), b) == 0) return false;
+        const std::string a = fw::UpperCase(p) + "\\";
+        if (a.compare(0, full.size(), full) == 0) return false;
     }
     // And only when nothing is left that may be someone else's.
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((kx::AddTrailingBackslash(folder) + "*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    bool onlyShellFiles = true;
+    WIN32_FIND_DATAW fd;
+    fw::UniqueFind find(FindFirstFileW(kx::ExtendedPath(folder + L"\\*").c_str(), &fd));
+    if (!find) return false;
     do {
-        std::string name = fd.cFileName;
-        if (name == "." || name == "..") continue;
-        bool shellFile = !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                         (fw::SameText(name, "desktop.ini") || fw::SameText(name, "Thumbs.db"));
-        if (!shellFile) onlyShellFiles = false;
-    } while (onlyShellFiles && FindNextFileA(h, &fd));
-    FindClose(h);
-    return onlyShellFiles;
+        const std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const bool shellFile = !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                               (kx::SameWidePath(name, L"desktop.ini") || kx::SameWidePath(name, L"Thumbs.db"));
+        if (!shellFile) return false;
+    } while (FindNextFileW(find.get(), &fd));
+    return true;
 }
 
 void TRemoval::CleanupStartMenu() {
@@ -279,36 +297,41 @@ void TRemoval::CleanupStartMenu() {
     // conditions as a first-level one, and its parent when that has then
     // become empty in the same sense.
     const std::string programs = kx::GetShellFolderDir("Programs");
-    CleanupIconFolder(programs, false);
-    std::vector<std::string> shortcutFolders;
-    kx::ListFolders(programs, shortcutFolders, false);
+    const std::wstring root = Canonical(programs);
+    const kx::TRemovalScope scope(root);
+    CleanupIconFolder(root, programs, false);
+    std::vector<std::wstring> shortcutFolders;
+    kx::ListFolders(root, shortcutFolders, false);
     for (const auto& folder : shortcutFolders) {
-        if (CleanupIconFolder(folder, true)) continue;
-        std::vector<std::string> nested;
+        if (CleanupIconFolder(folder, kx::DisplayPath(folder), true)) continue;
+        std::vector<std::wstring> nested;
         kx::ListFolders(folder, nested, false);
         bool emptied = false;
-        for (const auto& inner : nested) emptied = CleanupIconFolder(inner, true) || emptied;
-        if (emptied && MayRemoveShortcutFolder(folder)) kx::RemoveTree(folder);
+        for (const auto& inner : nested)
+            emptied = CleanupIconFolder(inner, kx::DisplayPath(inner), true) || emptied;
+        if (emptied && MayRemoveShortcutFolder(folder)) kx::RemoveTree(scope, folder);
     }
 }
 
-bool TRemoval::CleanupIconFolder(const std::string& folder, bool removeWhenEmpty) {
-    kx::Trace("CleanupIconFolder: " + folder);
+bool TRemoval::CleanupIconFolder(const std::wstring& folder, const std::string& shown, bool removeWhenEmpty) {
+    kx::Trace("CleanupIconFolder: " + shown);
     try {
-        std::vector<std::string> links;
-        kx::ListFiles(folder, "*.lnk", false, links);
+        // Deletions stay inside the folder whose shortcuts are examined.
+        const kx::TRemovalScope scope(folder);
+        std::vector<std::wstring> links;
+        kx::ListFiles(scope.Folder(), L"*.lnk", false, links);
         if (links.empty()) return false;
         for (int i = static_cast<int>(links.size()) - 1; i >= 0; --i) {
             std::string target, arguments;
             kx::ResolveShortcut(links[i], target, arguments, 255, 255);
             if (IsProductShortcut(target, arguments)) {
-                kx::RemoveFile(links[i]);
+                kx::RemoveFile(scope, links[i]);
                 links.erase(links.begin() + i);
             }
         }
-        if (links.empty() && removeWhenEmpty && MayRemoveShortcutFolder(folder)) {
-            kx::RemoveTree(folder);
-            return !kx::IsFolder(folder);
+        if (links.empty() && removeWhenEmpty && MayRemoveShortcutFolder(scope.Folder())) {
+            kx::RemoveTree(scope, scope.Folder());
+            return !kx::IsFolder(scope.Folder());
         }
     } catch (const fw::Exception& e) {
         kx::Trace("Error: " + e.Message());
@@ -326,7 +349,7 @@ bool TRemoval::MayDeleteFixedEntry() const {
         if (!registry.ValueExists("Path")) return true;
         std::string path = registry.ReadString("Path");
         if (path.empty()) return true;
-        return fw::SameText(FullFolderPath(path), FullFolderPath(job_.ProductPath));
+        return kx::SameWidePath(Canonical(path), job_.ProductRoot);
     } catch (const std::exception&) {
         return false;
     }

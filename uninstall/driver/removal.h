@@ -52,13 +52,21 @@ private:
     bool ScheduleLeftovers(const std::vector<kx::TTreeEntry>& left);
     void CleanupRegistry(HKEY root);
     void CleanupStartMenu();
-    bool CleanupIconFolder(const std::string& folder, bool removeWhenEmpty);
+    bool CleanupIconFolder(const std::wstring& folder, const std::string& shown, bool removeWhenEmpty);
     bool IsProductShortcut(const std::string& target, const std::string& arguments) const;
-    bool MayRemoveShortcutFolder(const std::string& folder) const;
+    bool MayRemoveShortcutFolder(const std::wstring& folder) const;
     bool MayDeleteFixedEntry() const;
+    // The user's files are kept: only the files known at start-up to be the
+    // installation's go, and the folders that are left empty.
+    bool KeepsUserFiles() const;
+    // The running uninstaller or its trace file.
+    bool IsOwnFile(const std::wstring& path) const;
 
     const TUninstallJob& job_;
     const bool deleteUserFiles_;
+    // Everything the file stages delete or schedule lies in the product folder.
+    const kx::TRemovalScope product_;
+    const std::wstring program_, traceFile_;  // canonical
     RunState state_ = RunState::NotStarted;
 };
 

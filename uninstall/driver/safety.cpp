@@ -1,6 +1,7 @@
 #include "uninstall/driver/safety.h"
 
 #include <windows.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -9,6 +10,7 @@
 
 #include "framework/handles.h"
 #include "framework/sysutils.h"
+#include "uninstall/kxlib/paths.h"
 
 namespace uninst {
 
@@ -169,21 +171,134 @@ void AddSubFolders(std::vector<std::string>& raw, const std::string& folder) {
     } while (FindNextFileA(find.get(), &fd));
 }
 
+// The names by which a UNC path reaches this computer's own shares
+// (C$, ADMIN$ and every other): its names and the loopback addresses.
+bool IsThisComputer(const std::string& server) {
+    const std::string s = fw::UpperCase(server);
+    if (s == "LOCALHOST" || s == "." || s == "?" || s.rfind("127.", 0) == 0 || s == "::1" || s == "[::1]" ||
+        s == "0:0:0:0:0:0:0:1" || s.find(".IPV6-LITERAL.NET") != std::string::npos)
+        return true;
+    for (COMPUTER_NAME_FORMAT format : {ComputerNameNetBIOS, ComputerNameDnsHostname, ComputerNameDnsFullyQualified,
+                                        ComputerNamePhysicalNetBIOS, ComputerNamePhysicalDnsHostname,
+                                        ComputerNamePhysicalDnsFullyQualified}) {
+        char name[256] = {};
+        DWORD size = sizeof name;
+        if (GetComputerNameExA(format, name, &size) && size > 0 && fw::SameText(s, name)) return true;
+    }
+    return false;
+}
+
+// Folders that belong to other users: the profile of every account in the
+// machine's profile list but the running one, and the shell folders of every
+// other user whose registry is loaded (they may lie outside the profile).
+std::vector<std::string> OtherUsersFolders() {
+    std::vector<std::string> raw;
+    const std::string own = CurrentUserSid();
+    const char list[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+    fw::UniqueKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, list, 0, KEY_READ, key.put()) == ERROR_SUCCESS) {
+        for (DWORD i = 0;; ++i) {
+            char sub[256];
+            DWORD len = sizeof sub;
+            LONG r = RegEnumKeyExA(key.get(), i, sub, &len, nullptr, nullptr, nullptr, nullptr);
+            if (r == ERROR_NO_MORE_ITEMS) break;
+            if (r != ERROR_SUCCESS || fw::SameText(sub, own)) continue;
+            AddKeyValues(raw, HKEY_LOCAL_MACHINE, (std::string(list) + "\\" + sub).c_str(), {"ProfileImagePath"});
+        }
+    }
+    for (DWORD i = 0;; ++i) {
+        char sub[256];
+        DWORD len = sizeof sub;
+        LONG r = RegEnumKeyExA(HKEY_USERS, i, sub, &len, nullptr, nullptr, nullptr, nullptr);
+        if (r == ERROR_NO_MORE_ITEMS) break;
+        const std::string name = sub;
+        // The running user, and the templates and class views of the hives.
+        if (r != ERROR_SUCCESS || fw::SameText(name, own) || name.rfind(own + "_", 0) == 0 ||
+            fw::SameText(name, ".DEFAULT"))
+            continue;
+        for (const char* folders : {"Shell Folders", "User Shell Folders"})
+            AddKeyValues(raw, HKEY_USERS,
+                         (name + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\" + folders).c_str());
+    }
+    std::vector<std::string> out;
+    for (const auto& r : raw) {
+        std::string full = FullFolderPath(r);
+        if (!full.empty() && !IsDriveRoot(full)) out.push_back(full);
+    }
+    return out;
+}
+
+// Why the full, canonical folder Full must not be erased as a product
+// folder, or empty when it may.
+std::string FolderRefusal(const std::string& full) {
+    const bool unc = full.rfind("\\\\", 0) == 0;
+    const bool drive = full.size() >= 3 && full[1] == ':' && full[2] == '\\' &&
+                       ((full[0] >= 'A' && full[0] <= 'Z') || (full[0] >= 'a' && full[0] <= 'z'));
+    if (!unc && !drive) return "not an absolute local or network path";
+    if (drive && IsDriveRoot(full)) return "a drive root";
+    if (unc) {
+        // \\server\share\folder at the least.
+        auto server = full.find('\\', 2);
+        if (server == std::string::npos || server == 2) return "a share root";
+        auto share = full.find('\\', server + 1);
+        if (share == std::string::npos || share == server + 1 || share + 1 >= full.size())
+            return "a share root";
+        // This computer's own shares reach its local folders under another
+        // name, past every rule below.
+        if (IsThisComputer(full.substr(2, server - 2))) return "a share of this computer";
+    }
+    // The Windows folder and everything in it belongs to the system.
+    char buf[MAX_PATH] = {};
+    for (UINT(WINAPI * windowsFolder)(LPSTR, UINT) : {GetWindowsDirectoryA, GetSystemWindowsDirectoryA}) {
+        const UINT n = windowsFolder(buf, sizeof buf);
+        const std::string windows = n && n < sizeof buf ? FullFolderPath(std::string(buf, n)) : std::string();
+        if (!windows.empty() && IsSameOrBelow(full, windows)) return "lies in " + windows;
+    }
+    for (const auto& other : OtherUsersFolders())
+        if (IsSameOrBelow(full, other)) return "lies in " + other + ", another user's";
+    for (const auto& p : ProtectedFolders())
+        if (IsSameOrBelow(p, full)) return "holds " + p;
+    return {};
+}
+
+// The folder that Folder really is, after every link and junction on its way:
+// the final path of the opened folder, canonical.  Folder itself when it does
+// not exist (there is nothing to erase) or when no link lies on its way; empty
+// when a link lies on its way but its target cannot be told.
+std::wstring WhereItLeads(const std::wstring& folder) {
+    bool linked = false;
+    for (std::wstring p = folder; p.size() > 3;) {
+        const DWORD attr = GetFileAttributesW(kx::ExtendedPath(p).c_str());
+        if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_REPARSE_POINT)) linked = true;
+        const auto cut = p.find_last_of(L'\\');
+        if (cut == std::wstring::npos || cut < 3) break;
+        p.resize(cut);
+    }
+    fw::UniqueFile h(CreateFileW(kx::ExtendedPath(folder).c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h) return linked ? std::wstring() : folder;
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h.get(), final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+    if (n >= final.size()) {
+        final.assign(n + 1, L'\0');
+        n = GetFinalPathNameByHandleW(h.get(), final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+    }
+    if (n == 0 || n >= final.size()) return linked ? std::wstring() : folder;
+    final.resize(n);
+    const std::wstring canonical = kx::CanonicalFolder(final);
+    if (canonical.empty()) return linked ? std::wstring() : folder;
+    // A link whose opened folder still reports the path as written: the
+    // platform did not say where it leads.
+    if (linked && kx::SameWidePath(canonical, folder)) return {};
+    return canonical;
+}
+
 }  // namespace
 
 std::string FullFolderPath(const std::string& path) {
     if (path.empty()) return {};
-    std::string p = StripLongPrefix(path);
-    char full[MAX_PATH * 2] = {};
-    DWORD n = GetFullPathNameA(p.c_str(), sizeof full, full, nullptr);
-    if (n == 0 || n >= sizeof full) return {};
-    p = StripLongPrefix(std::string(full, n));
-    char longForm[MAX_PATH * 2] = {};
-    DWORD m = GetLongPathNameA(p.c_str(), longForm, sizeof longForm);
-    if (m > 0 && m < sizeof longForm) p = std::string(longForm, m);
-    while (p.size() > 1 && p.back() == '\\' && !IsDriveRoot(p)) p.pop_back();
-    if (p.size() == 2 && p[1] == ':') p += '\\';
-    return p;
+    return fw::WideToAnsi(kx::CanonicalFolder(kx::WidePath(path)));
 }
 
 std::vector<std::string> ProtectedFolders() {
@@ -255,24 +370,34 @@ std::vector<std::string> ProtectedFolders() {
 
 std::string ProductFolderRefusal(const std::string& path) {
     if (!IsAbsoluteForm(path)) return "not an absolute local or network path";
-    std::string full = FullFolderPath(path);
-    if (full.empty()) return "not a full path";
-    bool unc = full.rfind("\\\\", 0) == 0;
-    bool drive = full.size() >= 3 && full[1] == ':' && full[2] == '\\' &&
-                 ((full[0] >= 'A' && full[0] <= 'Z') || (full[0] >= 'a' && full[0] <= 'z'));
-    if (!unc && !drive) return "not an absolute local or network path";
-    if (drive && IsDriveRoot(full)) return "a drive root";
-    if (unc) {
-        // \\server\share\folder at the least.
-        auto server = full.find('\\', 2);
-        if (server == std::string::npos || server == 2) return "a share root";
-        auto share = full.find('\\', server + 1);
-        if (share == std::string::npos || share == server + 1 || share + 1 >= full.size())
-            return "a share root";
+    const std::wstring canonical = kx::CanonicalFolder(kx::WidePath(path));
+    if (canonical.empty()) return "not a full path";
+    std::string why = FolderRefusal(fw::WideToAnsi(canonical));
+    if (!why.empty()) return why;
+    // Where the folder leads: a link or junction on the way (the folder
+    // itself or a folder above it) is judged by its target.
+    const std::wstring target = WhereItLeads(canonical);
+    if (target.empty()) return "a link whose target cannot be told";
+    if (!kx::SameWidePath(target, canonical)) {
+        why = FolderRefusal(fw::WideToAnsi(target));
+        if (!why.empty()) return "leads to " + fw::WideToAnsi(target) + ", " + why;
     }
-    for (const auto& p : ProtectedFolders())
-        if (IsSameOrBelow(p, full)) return "holds " + p;
     return {};
+}
+
+std::string CurrentUserSid() {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return {};
+    fw::UniqueKernel token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buf(size ? size : 1);
+    if (!GetTokenInformation(token.get(), TokenUser, buf.data(), size, &size)) return {};
+    char* text = nullptr;
+    if (!ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid, &text)) return {};
+    std::string sid = text;
+    LocalFree(text);
+    return sid;
 }
 
 bool IsPlainLanguageName(const std::string& language) {

@@ -28,6 +28,10 @@ std::vector<std::string> ProtectedFolders();
 // root, or it is or holds one of the protected folders.
 std::string ProductFolderRefusal(const std::string& path);
 
+// The running account's security identifier as text ("S-1-5-21-..."), or
+// empty when it cannot be read.
+std::string CurrentUserSid();
+
 // A language name that can safely become part of a library path: not empty
 // and free of "\", "/", ":" and "..".
 bool IsPlainLanguageName(const std::string& language);

@@ -1,6 +1,7 @@
 #include "uninstall/driver/selfremoval.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -110,23 +111,45 @@ bool OnlyUninstallerLeft(const std::string& productPath, const std::string& prog
 
 bool StartSelfRemoval(const std::string& productPath, const std::string& program,
                       const std::string& traceFile) {
-    // The copy runs from the temporary folder, with that folder as its
-    // current directory: a current directory inside the product folder
-    // would keep that folder from being removed.
+    // The copy runs from a new folder of its own in the temporary folder,
+    // with that folder as its current directory: a current directory inside
+    // the product folder would keep that folder from being removed.  Under
+    // the system account (deployment tools) the temporary folder is shared
+    // with every user, and a program loads libraries from its own folder
+    // first: only the running account, the system and the administrators
+    // may write into the copy's folder, so nobody can put a library there.
     char temp[MAX_PATH + 1] = {};
     DWORD n = GetTempPathA(sizeof temp, temp);
     if (n == 0 || n >= sizeof temp) return false;
-    char name[64];
-    std::snprintf(name, sizeof name, "orvuninst-%lu-%lu.exe", GetCurrentProcessId(), GetTickCount());
-    const std::string copy = std::string(temp) + name;
-    if (!CopyFileA(program.c_str(), copy.c_str(), TRUE)) return false;
+    const std::string user = CurrentUserSid();
+    if (user.empty()) return false;
+    char stem[64];
+    std::snprintf(stem, sizeof stem, "orvuninst-%lu-%lu", GetCurrentProcessId(), GetTickCount());
+    const std::string folder = std::string(temp) + stem;
+    const std::string rules = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + user + ")";
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(rules.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    const bool made = CreateDirectoryA(folder.c_str(), &security) != FALSE;
+    LocalFree(descriptor);
+    if (!made) return false;
+    const std::string copy = folder + "\\" + stem + ".exe";
+    if (!CopyFileA(program.c_str(), copy.c_str(), TRUE)) {
+        RemoveDirectoryA(folder.c_str());
+        return false;
+    }
+    auto discard = [&] {
+        DeleteFileA(copy.c_str());
+        RemoveDirectoryA(folder.c_str());
+    };
 
     // The copy waits on a handle of this process that it inherits: a
     // process id could meanwhile name another process.
     HANDLE self = nullptr;
     if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
                          SYNCHRONIZE, TRUE, 0)) {
-        DeleteFileA(copy.c_str());
+        discard();
         return false;
     }
     fw::UniqueKernel selfHandle(self);
@@ -153,14 +176,13 @@ bool StartSelfRemoval(const std::string& productPath, const std::string& program
     }
     PROCESS_INFORMATION pi{};
     const BOOL started = CreateProcessA(copy.c_str(), command.data(), nullptr, nullptr, TRUE, flags, nullptr,
-                                        temp, &si.StartupInfo, &pi);
+                                        folder.c_str(), &si.StartupInfo, &pi);
     if (si.lpAttributeList) DeleteProcThreadAttributeList(list);
     if (!started) {
-        DeleteFileA(copy.c_str());
+        discard();
         return false;
     }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    fw::UniqueKernel thread(pi.hThread), process(pi.hProcess);
     return true;
 }
 
@@ -174,12 +196,16 @@ int RunSelfRemoval(const std::vector<std::string>& args) {
     if (!end || *end) return 1;
     fw::UniqueKernel original(reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(value)));
 
-    // The copy's own file goes at the next restart, however this ends.
+    // The copy's own file and then its folder go at the next restart,
+    // however this ends.
     const std::string self = ModulePath();
     struct Later {
         std::string file;
         ~Later() {
-            if (!file.empty()) MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            if (file.empty()) return;
+            MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            const std::string folder = kx::ParentFolder(file);
+            if (!folder.empty()) MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
         }
     } later{self};
 

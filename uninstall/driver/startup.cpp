@@ -15,6 +15,7 @@
 #include "uninstall/kxlib/files.h"
 #include "uninstall/kxlib/language.h"
 #include "uninstall/kxlib/paths.h"
+#include "uninstall/kxlib/registry.h"
 #include "uninstall/kxlib/text.h"
 #include "uninstall/kxlib/trace.h"
 #include "uninstall/kxlib/translate.h"
@@ -54,14 +55,22 @@ std::int32_t DosStamp(std::uint64_t lastWrite) {
 }
 
 // The trace files the program itself writes: Trace.txt in its own folder,
-// and the file tracing goes to now.
-bool IsOwnTraceFile(const std::string& path) {
-    std::string name = kx::FileNameOf(path);
-    if (!fw::SameText(name, "Trace.txt") && !fw::SameText(name, kx::FileNameOf(kx::TraceFileName)))
-        return false;
-    const std::string full = FullFolderPath(path);
-    if (fw::SameText(full, FullFolderPath(kx::ParentFolder(kx::ProgramPath) + "\\Trace.txt"))) return true;
-    return !kx::TraceFileName.empty() && fw::SameText(full, FullFolderPath(kx::TraceFileName));
+// and the file tracing goes to now; canonical, empty where there is none.
+struct OwnTraceFiles {
+    std::wstring beside, current;
+    OwnTraceFiles()
+        : beside(kx::CanonicalFolder(kx::WidePath(kx::ParentFolder(kx::ProgramPath) + "\\Trace.txt"))),
+          current(kx::TraceFileName.empty() ? std::wstring() : kx::CanonicalFolder(kx::WidePath(kx::TraceFileName))) {}
+    bool Holds(const std::wstring& path) const {
+        return (!beside.empty() && kx::SameWidePath(path, beside)) ||
+               (!current.empty() && kx::SameWidePath(path, current));
+    }
+};
+
+// From the last dot of the final element, the dot included.
+std::wstring Extension(const std::wstring& path) {
+    const auto dot = path.find_last_of(L".\\:");
+    return dot == std::wstring::npos || path[dot] != L'.' ? std::wstring() : path.substr(dot);
 }
 
 [[noreturn]] void Refuse(const std::string& context) {
@@ -73,6 +82,10 @@ void ReadConfigurationLocation(const std::string& argument, TUninstallJob& job) 
     job.FromConfigLocation = true;
     job.UninstallKey = std::string(kUninstallRoot) + kFixedEntry;
     kx::Config = std::make_unique<kx::TConfig>(argument);
+    job.ConfigIsFile = kx::Config->Mode == kx::cmIniFile;
+    // A registry location is written to (the store's write test) and, at
+    // the end of the run, deleted in both roots: it must be a product's key.
+    if (!job.ConfigIsFile && !kx::IsProductKeyPath(argument)) Refuse(argument);
     try {
         kx::OpenConfigSection(0, "", true);
         if (!kx::Config->CanWrite()) kx::RaiseFatal(68, kx::Config->SectionPath(true));
@@ -101,10 +114,21 @@ void ReadUninstallEntry(const std::string& argument, const std::string& asGiven,
     if (!registry.OpenKey(job.UninstallKey, false)) kx::RaiseFatal(41, asGiven);
 
     if (registry.ReadString("Trace") == "1") kx::OpenTrace(true, true);
-    job.ConfigKey = kx::Short(registry.ReadString("ConfigKey"));
+    // An entry without a folder is not this product's: whatever else it
+    // names, nothing is read further or touched.
     std::string path = registry.ReadString("Path");
+    if (path.empty()) Refuse(asGiven);
     if (path.size() > kx::kShortMax) Refuse(path);
     job.ProductPath = path;
+    // The configuration key is deleted in both roots at the end of the run:
+    // only a product's own key may be named, never one that is cut.
+    const std::string configKey = registry.ReadString("ConfigKey");
+    if (!configKey.empty()) {
+        if (configKey.size() > kx::kShortMax) Refuse(configKey);
+        job.ConfigIsFile = kx::TConfig(configKey).Mode == kx::cmIniFile;
+        if (!job.ConfigIsFile && !kx::IsProductKeyPath(configKey)) Refuse(configKey);
+    }
+    job.ConfigKey = configKey;
     job.ProductName = kx::Short(registry.ReadString("DisplayName"));
     kx::SplitText(registry.ReadString("Unregister"), ';', job.UnregisterList);
 }
@@ -114,7 +138,14 @@ void ReadUninstallEntry(const std::string& argument, const std::string& asGiven,
 TSwitches ReadSwitches(const std::vector<std::string>& args) {
     TSwitches switches;
     for (const auto& arg : args) {
-        if (arg.empty() || arg[0] != '/') continue;
+        if (arg.empty() || arg[0] != '/') {
+            // The first argument that is no switch names the product.
+            if (!switches.HasArgument) {
+                switches.HasArgument = true;
+                switches.Argument = arg;
+            }
+            continue;
+        }
         const std::string upper = fw::UpperCase(arg);
         if (upper == "/QUIET") {
             switches.Quiet = true;
@@ -165,9 +196,13 @@ void ReadProduct(const std::string& asGiven, TUninstallJob& job) {
     else
         ReadUninstallEntry(argument, asGiven, job);
 
-    // The folder that the run will erase must be the product's alone.
-    if (!job.ProductPath.empty() && !ProductFolderRefusal(job.ProductPath).empty())
-        Refuse(job.ProductPath);
+    // The folder that the run will erase must be the product's alone.  From
+    // here on it has one spelling, for the window, the listing, the removal
+    // and the check of what is left.
+    if (!ProductFolderRefusal(job.ProductPath).empty()) Refuse(job.ProductPath);
+    job.ProductRoot = kx::CanonicalFolder(kx::WidePath(job.ProductPath));
+    if (job.ProductRoot.empty()) Refuse(job.ProductPath);
+    job.ProductPath = kx::DisplayPath(job.ProductRoot);
 }
 
 void ChooseLanguage(const TUninstallJob& job, fw::TForm* form) {
@@ -209,30 +244,33 @@ void ChooseLanguage(const TUninstallJob& job, fw::TForm* form) {
 
 void FindUserFiles(TUninstallJob& job) {
     // A folder on a network share is not searched.
-    if (!kx::IsLocalPath(job.ProductPath)) return;
+    if (job.ProductRoot.empty() || !kx::IsLocalPath(job.ProductPath)) return;
     std::vector<kx::TFoundFile> files;
-    kx::ListFilesStamped(job.ProductPath, files);
-    std::erase_if(files, [](const kx::TFoundFile& f) { return IsOwnTraceFile(f.Path); });
-    auto isHelp = [](const kx::TFoundFile& f) { return fw::SameText(kx::FileExtension(f.Path), ".chm"); };
-    // The installation's stamp is the first help file's.
-    auto firstHelp = std::find_if(files.begin(), files.end(), isHelp);
+    kx::ListFilesStamped(job.ProductRoot, files, true);
+    const OwnTraceFiles own;
+    std::erase_if(files, [&own](const kx::TFoundFile& f) { return own.Holds(f.Path); });
+    auto isHelp = [](const kx::TFoundFile& f) { return kx::SameWidePath(Extension(f.Path), L".chm"); };
+    // The installation's stamp is the first help file's that is not hidden.
+    auto firstHelp = std::find_if(files.begin(), files.end(),
+                                  [&](const kx::TFoundFile& f) { return !f.Hidden && isHelp(f); });
     const std::int32_t reference = firstHelp == files.end() ? 0 : DosStamp(firstHelp->LastWrite);
     // Without it no file is the user's, and only the help files are known.
     if (reference <= 0) {
         for (const auto& f : files)
-            if (isHelp(f)) job.ProductFiles.push_back(f.Path);
+            if (!f.Hidden && isHelp(f)) job.ProductFiles.push_back(f.Path);
         return;
     }
-    // With it, every file whose stamp lies further from it is the user's;
-    // the user's files are taken from the last to the first.
+    job.StampKnown = true;
+    // With it, every file whose stamp lies further from it is the user's,
+    // hidden or not; the user's files are taken from the last to the first.
     std::vector<bool> users(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         std::int64_t difference = static_cast<std::int64_t>(DosStamp(files[i].LastWrite)) - reference;
         if (difference < 0) difference = -difference;
-        users[i] = difference > 10 && kx::FileExtension(files[i].Path).rfind(".~", 0) != 0;
+        users[i] = difference > 10 && Extension(files[i].Path).rfind(L".~", 0) != 0;
     }
     for (std::size_t i = files.size(); i-- > 0;)
-        if (users[i]) job.UserFiles.push_back(files[i].Path);
+        if (users[i]) (files[i].Hidden ? job.HiddenUserFiles : job.UserFiles).push_back(files[i].Path);
     for (std::size_t i = 0; i < files.size(); ++i)
         if (!users[i]) job.ProductFiles.push_back(std::move(files[i].Path));
 }

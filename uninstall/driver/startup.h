@@ -27,19 +27,31 @@ struct TUninstallJob {
     std::string Argument;             // the argument, after the quote rule
     bool FromConfigLocation = false;  // it named a configuration location, not an entry
     std::string UninstallKey;         // below HKEY_LOCAL_MACHINE
-    std::string ConfigKey;            // the configuration key, or empty
-    std::string ProductPath;
+    std::string ConfigKey;            // the configuration location, or empty
+    bool ConfigIsFile = false;        // ConfigKey names a file, not a registry key
+    std::string ProductPath;          // the product folder, as the window and the trace show it
+    std::wstring ProductRoot;         // the product folder, canonical: what the run erases
     std::string ProductName;
     std::vector<std::string> UnregisterList;
-    std::vector<std::string> ProductFiles;  // the installation's files (filled by FindUserFiles)
-    std::vector<std::string> UserFiles;     // the files the user changed or added later
+    // Filled by FindUserFiles: the installation's files (hidden ones with the
+    // installation's stamp included), the user's files the window lists, and
+    // hidden files of another stamp, which are the user's too but not listed.
+    std::vector<std::wstring> ProductFiles;
+    std::vector<std::wstring> UserFiles;
+    std::vector<std::wstring> HiddenUserFiles;
+    // The installation's stamp was found, so the user's files could be told
+    // from the installation's.
+    bool StampKnown = false;
 };
 
-// The switches that may follow the one argument, letter case ignored:
-// /quiet (no window, no message box), /deleteuserfiles (the user's files go
-// too), /log=FILE (the trace goes to FILE).  Later arguments that do not
-// begin with "/" are ignored.
+// The command line: the switches, wherever they stand and in any letter
+// case: /quiet (no window, no message box), /deleteuserfiles (the user's
+// files go too), /log=FILE (the trace goes to FILE); and the one argument,
+// the first that is not a switch.  Later arguments that are not switches
+// are ignored.
 struct TSwitches {
+    bool HasArgument = false;
+    std::string Argument;  // the entry name or configuration location, as given
     bool Quiet = false;
     bool DeleteUserFiles = false;
     std::string LogFile;  // made full against the current directory at the start
@@ -49,7 +61,7 @@ struct TSwitches {
 // The exit code for a refused switch: nothing has been read or touched.
 constexpr unsigned long kExitBadSwitch = 1639;
 
-// Reads the switches among Args (the arguments after the first).
+// Reads the command line's arguments (the program's name left out).
 TSwitches ReadSwitches(const std::vector<std::string>& args);
 
 // Ends the program as the fatal stop does, with the error that escaped the
@@ -68,11 +80,13 @@ void ReadProduct(const std::string& asGiven, TUninstallJob& job);
 void ChooseLanguage(const TUninstallJob& job, fw::TForm* form);
 
 // Sorts the local product folder's files into the installation's
-// (ProductFiles) and the user's (UserFiles): a file whose packed DOS stamp
-// lies more than 10 from the first help file's (the installation's stamp) is
-// the user's, unless its extension begins with ".~".  The program's own
-// trace file is neither: it stays for examination unless everything goes.
-// One walk of the tree gives the list, the first help file and every stamp.
+// (ProductFiles) and the user's (UserFiles, HiddenUserFiles): a file whose
+// packed DOS stamp lies more than 10 from the first help file's (the
+// installation's stamp) is the user's, unless its extension begins with
+// ".~"; hidden files and the files of hidden folders are sorted the same
+// way.  The program's own trace file is neither: it stays for examination
+// unless everything goes.  One walk of the tree gives the list, the first
+// help file and every stamp.
 void FindUserFiles(TUninstallJob& job);
 
 }  // namespace uninst

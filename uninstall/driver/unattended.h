@@ -9,9 +9,12 @@
 
 namespace uninst {
 
-// Runs the uninstaller on the argument as given and returns the exit code:
-// 0 completed, 1603 for a refusal or an error.  Job receives what the
+// Runs the uninstaller on the command line's argument and returns the exit
+// code: 0 completed, 3010 completed with files left for the restart, 1603
+// for a refusal or an error.  Without /deleteuserfiles a local product folder
+// whose files cannot be told apart (no installation stamp), or a folder on a
+// network share, is refused: nothing is removed.  Job receives what the
 // start-up read.
-unsigned long RunUnattended(const std::string& asGiven, const TSwitches& switches, TUninstallJob& job);
+unsigned long RunUnattended(const TSwitches& switches, TUninstallJob& job);
 
 }  // namespace uninst

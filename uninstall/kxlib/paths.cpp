@@ -4,6 +4,8 @@
 #include <winnetwk.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <cwctype>
 #include <vector>
 
 #include "framework/application.h"
@@ -62,6 +64,23 @@ std::string ExactPath(const std::string& path) {
     return Short(AddTrailingBackslash(ExactPath(parent)) + fd.cFileName);
 }
 
+namespace {
+
+// The network provider's universal-name lookup, from the system folder only:
+// the network provider library is no known system library, so a library of
+// that name beside the program (in a shared temporary folder, say) would be
+// loaded in its place by a plain import.  Loaded once, for the process.
+using UniversalNameProc = DWORD(WINAPI*)(LPCSTR, DWORD, LPVOID, LPDWORD);
+UniversalNameProc UniversalNameFunction() {
+    static const fw::UniqueModule library(LoadLibraryExW(L"mpr.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    static const auto proc = library ? reinterpret_cast<UniversalNameProc>(reinterpret_cast<void*>(
+                                           GetProcAddress(library.get(), "WNetGetUniversalNameA")))
+                                     : nullptr;
+    return proc;
+}
+
+}  // namespace
+
 std::string UniversalPath(const std::string& path) {
     if (path.empty()) return {};
     std::string full(MAX_PATH, '\0');
@@ -75,12 +94,14 @@ std::string UniversalPath(const std::string& path) {
     if (full.size() >= 2 && full[1] == ':') {
         // A local drive answers "not connected"; only a mapped one has a
         // universal name.
+        const auto universalName = UniversalNameFunction();
         std::vector<char> buf(1024);
         DWORD size = static_cast<DWORD>(buf.size());
-        DWORD rc = WNetGetUniversalNameA(full.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buf.data(), &size);
+        DWORD rc = universalName ? universalName(full.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buf.data(), &size)
+                                 : ERROR_NOT_SUPPORTED;
         if (rc == ERROR_MORE_DATA) {
             buf.assign(size, '\0');
-            rc = WNetGetUniversalNameA(full.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buf.data(), &size);
+            rc = universalName(full.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buf.data(), &size);
         }
         if (rc == NO_ERROR) {
             const auto* info = reinterpret_cast<const UNIVERSAL_NAME_INFOA*>(buf.data());
@@ -152,6 +173,132 @@ std::wstring PlatformPath(const std::string& path) {
 DWORD PathAttributes(const std::string& path) {
     if (path.empty()) return INVALID_FILE_ATTRIBUTES;
     return GetFileAttributesW(PlatformPath(path).c_str());
+}
+
+}  // namespace kx
+
+namespace kx {
+
+namespace {
+
+bool StartsWith(const std::wstring& s, const wchar_t* prefix) {
+    return s.compare(0, wcslen(prefix), prefix) == 0;
+}
+
+bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+// "X:\..." or exactly "X:".
+bool IsDriveForm(const std::wstring& p) {
+    return p.size() >= 2 && IsDriveLetter(p[0]) && p[1] == L':' && (p.size() == 2 || p[2] == L'\\');
+}
+
+// The long form of Path as far as it exists: the longest existing leading
+// part is asked for its long name and the rest is kept as written.
+std::wstring LongForm(const std::wstring& path) {
+    std::wstring head = path, tail;
+    for (;;) {
+        DWORD n = GetLongPathNameW(head.c_str(), nullptr, 0);
+        if (n > 0) {
+            std::wstring out(n, L'\0');
+            n = GetLongPathNameW(head.c_str(), out.data(), n);
+            if (n > 0 && n < out.size()) {
+                out.resize(n);
+                if (!tail.empty() && out.back() != L'\\') out += L'\\';
+                return out + tail;
+            }
+        }
+        const auto cut = head.find_last_of(L'\\');
+        // Nothing of it exists, or only a root is left: kept as written.
+        if (cut == std::wstring::npos || cut < 3 || head.size() <= 3) return path;
+        tail = head.substr(cut + 1) + (tail.empty() ? L"" : L"\\" + tail);
+        head.resize(cut);
+    }
+}
+
+}  // namespace
+
+std::wstring WidePath(const std::string& path) {
+    if (path.empty()) return {};
+    const UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+    const int n = MultiByteToWideChar(codePage, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, path.data(), static_cast<int>(path.size()), wide.data(), n);
+    return wide;
+}
+
+std::string DisplayPath(const std::wstring& path) {
+    if (path.empty()) return {};
+    const UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+    const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, path.data(), static_cast<int>(path.size()),
+                                      nullptr, 0, "?", nullptr);
+    std::string text(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, path.data(), static_cast<int>(path.size()), text.data(), n,
+                        "?", nullptr);
+    return text;
+}
+
+std::wstring WithoutExtendedPrefix(const std::wstring& path) {
+    if (StartsWith(path, L"\\\\?\\UNC\\")) return L"\\\\" + path.substr(8);
+    if (StartsWith(path, L"\\\\?\\")) return path.substr(4);
+    return path;
+}
+
+std::wstring CanonicalFolder(const std::wstring& path) {
+    if (path.empty()) return {};
+    std::wstring p = path;
+    for (auto& c : p)
+        if (c == L'/') c = L'\\';
+    // The device and extended-length prefixes (and the object manager's
+    // own "\??\") before a drive or a share; any other device name (a
+    // volume GUID, a physical drive, GLOBALROOT) names no folder here.
+    for (const wchar_t* unc : {L"\\\\?\\UNC\\", L"\\\\.\\UNC\\", L"\\??\\UNC\\"})
+        if (StartsWith(p, unc)) p = L"\\\\" + p.substr(wcslen(unc));
+    for (const wchar_t* device : {L"\\\\?\\", L"\\\\.\\", L"\\??\\"}) {
+        if (!StartsWith(p, device)) continue;
+        p = p.substr(4);
+        if (!IsDriveForm(p)) return {};
+    }
+    if (p.find_first_of(L"*?\"<>|") != std::wstring::npos) return {};
+    // A colon past the drive letter names an alternate stream or a device.
+    const auto colon = p.find(L':', IsDriveForm(p) ? 2 : 0);
+    if (colon != std::wstring::npos) return {};
+    // One backslash between components (a UNC name keeps its two leading ones).
+    const std::size_t keep = StartsWith(p, L"\\\\") ? 2 : 0;
+    std::wstring single = p.substr(0, keep);
+    for (std::size_t i = keep; i < p.size(); ++i)
+        if (!(p[i] == L'\\' && !single.empty() && single.back() == L'\\' && single.size() > keep)) single += p[i];
+    DWORD n = GetFullPathNameW(single.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return {};
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(single.c_str(), n, full.data(), nullptr);
+    if (n == 0 || n >= full.size()) return {};
+    full.resize(n);
+    // Made full, it must still be a drive path or a UNC name.
+    const bool unc = StartsWith(full, L"\\\\") && !StartsWith(full, L"\\\\?\\") && !StartsWith(full, L"\\\\.\\");
+    if (!unc && !IsDriveForm(full)) return {};
+    full = LongForm(full);
+    while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+    if (full.size() == 2 && full[1] == L':') full += L'\\';
+    if (full.size() >= 1 && full[0] != L'\\') full[0] = static_cast<wchar_t>(towupper(full[0]));
+    return full;
+}
+
+std::wstring ExtendedPath(const std::wstring& canonical) {
+    if (StartsWith(canonical, L"\\\\?\\")) return canonical;
+    if (StartsWith(canonical, L"\\\\")) return L"\\\\?\\UNC\\" + canonical.substr(2);
+    return L"\\\\?\\" + canonical;
+}
+
+bool SameWidePath(const std::wstring& a, const std::wstring& b) {
+    return a.size() == b.size() &&
+           CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+               CSTR_EQUAL;
+}
+
+std::wstring FoldedPath(const std::wstring& path) {
+    std::wstring folded = path;
+    if (!folded.empty()) CharUpperBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+    return folded;
 }
 
 }  // namespace kx

@@ -49,4 +49,36 @@ std::string RelativePath(const std::string& path, const std::string& base);
 // Lets the GUI handle the messages waiting in its queue, then returns.
 void ProcessPendingMessages();
 
+// The wide side of the file layer.  Names that the file system reports are
+// wide; turned into the narrow code page they may change (best fit turns a
+// full-width reverse solidus into a backslash and a full-width full stop into a dot),
+// so the walks, deletions and restart removals keep them wide, and narrow
+// text serves only the window and the trace.
+
+// Path in the narrow functions' code page, widened.
+std::wstring WidePath(const std::string& path);
+// A wide path for the window and the trace: a character that the code page
+// lacks shows as "?", never as a look-alike that a narrow function would take
+// for a separator or a dot.
+std::string DisplayPath(const std::wstring& path);
+// The one spelling of a folder: made full against the current directory, in
+// its long form as far as it exists, one backslash between components, no
+// trailing backslash (a drive root keeps its own: C:\).  The prefixes
+// "\\?\" and "\\.\" are understood ("\\?\UNC\server\share" is
+// "\\server\share").  Empty when Path names no folder of a drive or a share
+// (a device or volume name, an alternate stream, a wildcard).
+std::wstring CanonicalFolder(const std::wstring& path);
+// The extended-length form ("\\?\C:\..." or "\\?\UNC\server\...") of
+// a canonical path: the wide functions take it exactly as written, at any
+// length, without resolving "." or ".." or dropping trailing dots.
+std::wstring ExtendedPath(const std::wstring& canonical);
+// Path without an extended-length prefix ("\\?\UNC\s\..." is
+// "\\s\..."); other paths come back unchanged.
+std::wstring WithoutExtendedPrefix(const std::wstring& path);
+// Wide paths compared as the file system compares names: ordinal, without
+// regard to case.
+bool SameWidePath(const std::wstring& a, const std::wstring& b);
+// Path upper-cased as SameWidePath compares it: a key for sets of paths.
+std::wstring FoldedPath(const std::wstring& path);
+
 }  // namespace kx

@@ -53,6 +53,23 @@ bool IsProtectedKeyPath(const std::string& path) {
     return false;
 }
 
+bool IsProductKeyPath(const std::string& path) {
+    if (path.size() > kShortMax) return false;
+    std::string p = path;
+    if (!p.empty() && p.front() == '\\') p.erase(0, 1);
+    if (!p.empty() && p.back() == '\\') p.pop_back();
+    // Doubled backslashes would leave empty components: not a plain key path.
+    if (p.empty() || p.find("\\\\") != std::string::npos || p.front() == '\\' || p.back() == '\\') return false;
+    const std::vector<std::string> parts = LocalComponents(p);
+    if (parts.empty() || parts[0] != "SOFTWARE") return false;
+    std::size_t vendor = 1;
+    if (parts.size() > 1 && parts[1] == "WOW6432NODE") vendor = 2;
+    if (parts.size() < vendor + 2) return false;  // a vendor and a product at the least
+    for (const char* shared : {"MICROSOFT", "CLASSES", "POLICIES", "WOW6432NODE"})
+        if (parts[vendor] == shared) return false;
+    return true;
+}
+
 void KxDeleteKey(HKEY root, const std::string& path) {
     const std::string p = Short(path);
     if (IsProtectedKeyPath(p)) RaiseError(41, p);

@@ -14,6 +14,14 @@ namespace kx {
 // leading and trailing backslashes do not matter.
 bool IsProtectedKeyPath(const std::string& path);
 
+// Whether Path may be a product's configuration key, which the uninstaller
+// deletes in both roots: below Software\<vendor>\<product> (or below
+// Software\Wow6432Node\<vendor>\<product>), where the vendor is none that the
+// system and every program share (Microsoft, Classes, Policies); at most 255
+// characters, never cut; no empty component.  A leading or trailing
+// backslash and letter case do not matter.
+bool IsProductKeyPath(const std::string& path);
+
 // Removes the key Path below Root with its sub-keys and values, sub-trees
 // depth first.  A missing key, or one that cannot be opened with full access,
 // is left alone without error; so is whatever the platform refuses to delete.

@@ -39,6 +39,11 @@ std::string GetShellFolderDir(const std::string& name) {
 
 void ResolveShortcut(const std::string& linkFile, std::string& target, std::string& arguments,
                      std::size_t maxTarget, std::size_t maxArguments) {
+    ResolveShortcut(fw::AnsiToWide(Short(linkFile)), target, arguments, maxTarget, maxArguments);
+}
+
+void ResolveShortcut(const std::wstring& linkFile, std::string& target, std::string& arguments,
+                     std::size_t maxTarget, std::size_t maxArguments) {
     target.clear();
     arguments.clear();
     fw::ComPtr<IShellLinkA> link;
@@ -48,11 +53,9 @@ void ResolveShortcut(const std::string& linkFile, std::string& target, std::stri
     fw::ComPtr<IPersistFile> file = link.try_query<IPersistFile>();
     if (!file) fw::CheckHr(E_NOINTERFACE, "ResolveShortcut: IPersistFile");
 
-    const std::wstring wide = fw::AnsiToWide(Short(linkFile));
-
     // A file that is missing or not a shortcut leaves the object empty; its
     // empty path and arguments are the answer, so the results are not examined.
-    file->Load(wide.c_str(), STGM_READ);
+    file->Load(linkFile.c_str(), STGM_READ);
 
     char buf[256] = {};
     WIN32_FIND_DATAA found = {};

@@ -22,5 +22,8 @@ std::string GetShellFolderDir(const std::string& name);
 // object that cannot be created raises fw::EOleError.
 void ResolveShortcut(const std::string& linkFile, std::string& target, std::string& arguments,
                      std::size_t maxTarget = kShortMax, std::size_t maxArguments = kShortMax);
+// The same for a shortcut file named by its wide path, as a walk found it.
+void ResolveShortcut(const std::wstring& linkFile, std::string& target, std::string& arguments,
+                     std::size_t maxTarget = kShortMax, std::size_t maxArguments = kShortMax);
 
 }  // namespace kx
