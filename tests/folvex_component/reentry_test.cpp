@@ -3,7 +3,9 @@
 // failed Open, a new parent, a form resource made elsewhere, out-of-range
 // view settings, timers of other threads, and documents handed to the shell.
 #include <chrono>
+#include <cstdio>
 #include <fstream>
+#include <random>
 #include <functional>
 #include <thread>
 
@@ -290,6 +292,81 @@ TEST_F(Reentry, TheShellIsHandedDocumentsOnly) {
     }
     Sleep(1500);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(marker.c_str()));
+}
+
+}  // namespace
+
+namespace {
+
+// A seeded random run of requests, some of them made from inside a Reader
+// event or during Close's wait; after each step FileName, Active and the
+// document Reader's control holds agree, and no Reader window is left on
+// screen.
+TEST_F(Reentry, ASeededRandomRunKeepsNameStateAndDocumentInStep) {
+    const std::string third = scratch / "third.pdf";
+    ASSERT_TRUE(ts::WriteSamplePdf(third, 4));
+    const std::string names[] = {doc, other, third, scratch / "missing.pdf"};
+    auto* panel = new fw::TPanel(form);
+    panel->SetBounds(320, 10, 180, 300);
+    panel->SetParent(form);
+    std::mt19937 random(24);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    // One request; what it raises (a missing file, say) is the caller's.
+    auto request = [&](int kind) {
+        try {
+            switch (kind) {
+                case 0: viewer->SetFileName(names[pick(4)]); break;
+                case 1: viewer->Open(); break;
+                case 2: viewer->Close(); break;
+                case 3: viewer->GoToNextPage(); break;
+                case 4: viewer->PrintDoc(); break;
+                case 5: viewer->SetParent(viewer->Parent() == form ? panel : static_cast<fw::TWinControl*>(form)); break;
+                default: {
+                    fw::TWinControl* parent = viewer->Parent();
+                    viewer->Free();
+                    viewer = new folvex::TFolvex(form);
+                    viewer->SetParent(parent);
+                }
+            }
+        } catch (const fw::Exception&) {
+        }
+    };
+    viewer->SetShowPrintDialog(false);
+    const auto start = std::chrono::steady_clock::now();
+    int steps = 0;
+    for (; steps < 1000 && std::chrono::steady_clock::now() - start < std::chrono::seconds(50); ++steps) {
+        int kind = pick(9);
+        if (kind == 7) {
+            // During Close's wait.
+            int nested = pick(7);
+            Soon([&request, nested] { request(nested); });
+            request(pick(2) ? 2 : 0);
+        } else if (kind == 8 && viewer->Active()) {
+            // From a handler of Reader's event.
+            auto* display = dynamic_cast<folvex::TNewPdfDisplayer*>(viewer->Displayer());
+            ASSERT_NE(nullptr, display);
+            int nested = pick(7);
+            display->Control()->OnMessage = [&request, nested](fw::TObject*) { request(nested); };
+            try {
+                viewer->GetPdfObject().Call("postMessage", std::string("step"));
+            } catch (const fw::Exception&) {
+            }
+        } else {
+            request(kind % 7);
+        }
+        fw::Application.ProcessMessages();
+        SCOPED_TRACE("step " + std::to_string(steps));
+        if (viewer->Active()) {
+            ASSERT_EQ(viewer->FileName(), Shown());
+        }
+        ASSERT_EQ(0, ReaderWindowsShown());
+    }
+    EXPECT_GE(steps, 300);
+    std::printf("%d steps\n", steps);
+    viewer->Close();
+    Sleep(150);
+    fw::Application.ProcessMessages();
+    EXPECT_EQ(nullptr, FindWindowA(kSdiClass, nullptr));
 }
 
 }  // namespace
