@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <mutex>
 #include <unordered_map>
 
 #include "framework/application.h"
@@ -9,12 +11,23 @@
 namespace fw {
 
 namespace {
-// Running timers by id; never freed (timers may go during static destruction).
+// Running timers by id, for every thread; never freed (timers may go during
+// static destruction).
 std::unordered_map<UINT_PTR, TTimer*>& Timers() {
     static auto* m = new std::unordered_map<UINT_PTR, TTimer*>;
     return *m;
 }
-UINT_PTR nextId = 1;
+std::mutex& TimersLock() {
+    static auto* m = new std::mutex;
+    return *m;
+}
+std::atomic<UINT_PTR> nextId{1};
+
+TTimer* FindTimer(UINT_PTR id) {
+    std::lock_guard<std::mutex> lock(TimersLock());
+    auto it = Timers().find(id);
+    return it == Timers().end() ? nullptr : it->second;
+}
 }  // namespace
 
 FW_IMPLEMENT_CLASS(TTimer, TComponent, [](TClassBuilder<TTimer>& b) {
@@ -32,9 +45,7 @@ FW_IMPLEMENT_CLASS(TTimer, TComponent, [](TClassBuilder<TTimer>& b) {
 // The window that receives every timer's WM_TIMER.
 LRESULT CALLBACK TTimer::TimerWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != WM_TIMER) return DefWindowProcA(hwnd, msg, wp, lp);
-    auto it = Timers().find(static_cast<UINT_PTR>(wp));
-    if (it != Timers().end()) {
-        TTimer* t = it->second;
+    if (TTimer* t = FindTimer(static_cast<UINT_PTR>(wp))) {
         // The handler may free the timer: nothing of it is touched after.
         Application.Guard([t] { t->Timer(); });
     }
@@ -42,9 +53,12 @@ LRESULT CALLBACK TTimer::TimerWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 }
 
 namespace {
+// Each thread's timers go to a window of that thread: WM_TIMER is delivered
+// to the thread that owns the window, and only that thread's message loop
+// runs the timers it started.
 HWND TimerWindow(WNDPROC proc) {
-    static HWND w = nullptr;
-    if (!w) {
+    thread_local HWND w = nullptr;
+    if (!w || !IsWindow(w)) {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = proc;
         wc.hInstance = GetModuleHandleA(nullptr);
@@ -86,15 +100,20 @@ void TTimer::Loaded() {
 
 void TTimer::UpdateTimer() {
     if (id_) {
-        KillTimer(TimerWindow(TimerWndProc), id_);
+        KillTimer(wnd_, id_);
+        std::lock_guard<std::mutex> lock(TimersLock());
         Timers().erase(id_);
         id_ = 0;
+        wnd_ = nullptr;
     }
     // Timers run while designing too (a component's design-time check).
     if (!enabled_ || interval_ == 0 || !OnTimer || HasState(csLoading | csDestroying)) return;
+    HWND wnd = TimerWindow(TimerWndProc);
     UINT_PTR id = nextId++;
-    if (!SetTimer(TimerWindow(TimerWndProc), id, interval_, nullptr)) throw EOSError(GetLastError(), "SetTimer");
+    if (!SetTimer(wnd, id, interval_, nullptr)) throw EOSError(GetLastError(), "SetTimer");
     id_ = id;
+    wnd_ = wnd;
+    std::lock_guard<std::mutex> lock(TimersLock());
     Timers()[id] = this;
 }
 

@@ -1,5 +1,7 @@
 // TTimer: a component that runs OnTimer every Interval milliseconds while
 // Enabled and OnTimer is set (while designing too).  A handler may free its own timer.
+// A timer runs on the thread that enabled it (each thread has its own timer
+// window), through that thread's message loop.
 #pragma once
 
 #include "framework/classes.h"
@@ -32,6 +34,7 @@ private:
     unsigned interval_ = 1000;
     bool enabled_ = true;
     UINT_PTR id_ = 0;
+    HWND wnd_ = nullptr;  // the timer window of the thread that started it
 };
 
 }  // namespace fw

@@ -392,9 +392,17 @@ public:
                                      EXCEPINFO*, UINT*) override {
         if (result) VariantInit(result);
         if (!host_) return S_OK;
+        // While the event runs, the sink and the control stay referenced: a
+        // handler may free the host, which lets the control go (the host
+        // then detaches this sink), yet the control is still inside its own
+        // call to here.
+        ComPtr<OleEventSink> self = ComPtr<OleEventSink>::from(this);
+        ComPtr<IOleObject> control = host_->oleObject_;
         DISPPARAMS none = {};
         return ComGuard([&] {
+            ++host_->eventDepth_;
             host_->InvokeEvent(id, params ? *params : none);
+            if (host_) --host_->eventDepth_;
             return S_OK;
         });
     }
@@ -504,13 +512,17 @@ void TOleControl::InvokeEvent(DISPID id, const DISPPARAMS& params) {
         const TOleEventField& field = cd.EventFields[i];
         // A handler's exception is the application's to report, as for a
         // window message: the control only learns that the event was taken.
+        // The handler runs from a copy, and nothing of this control is
+        // touched after it: the handler may free the control.
         Application.Guard([&] {
             if (auto* notify = std::get_if<TNotifyEvent*>(&field)) {
-                (**notify)(this);
+                TNotifyEvent handler = **notify;
+                handler(this);
             } else if (auto* event = std::get_if<TOleEvent*>(&field)) {
                 std::vector<OleVariant> args;
                 for (UINT k = params.cArgs; k-- > 0;) args.emplace_back(params.rgvarg[k]);
-                (**event)(this, args);
+                TOleEvent handler = **event;
+                handler(this, args);
             }
         });
         return;

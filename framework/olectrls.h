@@ -123,6 +123,8 @@ public:
     void SetProperty(DISPID id, const OleVariant& value);
 
     const TControlData& ControlData();
+    // An event of the control is being handled (its handler is running).
+    bool InEvent() const { return eventDepth_ > 0; }
 
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
@@ -145,6 +147,7 @@ private:
     ComPtr<IConnectionPoint> eventPoint_;
     ComPtr<OleEventSink> sink_;
     DWORD eventCookie_ = 0;
+    int eventDepth_ = 0;  // events being handled, nested ones included
 };
 
 // The platform's web browser control.

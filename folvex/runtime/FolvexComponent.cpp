@@ -2,7 +2,11 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cctype>
+#include <exception>
+#include <functional>
+#include <iterator>
 #include <vector>
 
 #include "folvex/runtime/FolvexMessages.h"
@@ -31,6 +35,10 @@ const std::vector<std::string> kPageModeNames = {"pmStandard", "pmBookmarks", "p
 
 // What the queries that need the document raise while it is closed.
 const char kNotOpen[] = "No PDF document is open";
+
+// Posted to the component's window: leaving displayers that nothing uses
+// any more are freed.
+const UINT kFreeLeaving = WM_APP + 0x0F31;
 
 // The bitmap SavePageToFile paints into.
 constexpr int kPageBitmapWidth = 1000;
@@ -73,6 +81,25 @@ bool ParseInteger(const std::string& text, long long& out) {
 bool FileExists(const std::string& name) {
     DWORD attributes = GetFileAttributesA(name.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Whether the shell would open Name as a PDF document: its extension (of
+// the path, or of a URL's path) is ".pdf", or names the file type that
+// ".pdf" is registered as.  Programs, scripts and other files are not.
+bool IsPdfDocument(const std::string& name) {
+    std::string path = name.substr(0, IsUrl(name) ? name.find_first_of("?#") : std::string::npos);
+    size_t dot = path.find_last_of('.');
+    size_t sep = path.find_last_of("\\/:");
+    if (dot == std::string::npos || (sep != std::string::npos && dot < sep)) return false;
+    std::string ext = path.substr(dot);
+    if (fw::SameText(ext, ".pdf")) return true;
+    auto fileType = [](const std::string& extension) {
+        fw::TRegistry reg(KEY_READ);
+        reg.SetRootKey(HKEY_CLASSES_ROOT);
+        return reg.OpenKeyReadOnly("\\" + extension) ? reg.ReadString("") : std::string();
+    };
+    std::string pdfType = fileType(".pdf");
+    return !pdfType.empty() && fw::SameText(fileType(ext), pdfType);
 }
 
 // The folder of a path, with its trailing "\" (empty when it has none).
@@ -131,14 +158,16 @@ TFolvex::TFolvex(fw::TComponent* owner) : fw::TCustomPanel(owner) {
 }
 
 TFolvex::~TFolvex() {
-    // Nothing may leave a destructor: should Reader's window not be asked
-    // to close, the displayer (and with it the control) goes all the same.
-    try {
-        Close();
-    } catch (...) {
-        FreeDisplayer();
-    }
+    // A call further up (an Open inside Reader, a Close waiting) learns here
+    // that the component is gone.  No message is handled: each displayer
+    // hides Reader's window and posts its close as it goes.
     *alive_ = false;
+    try {
+        displayer_.reset();
+        leaving_.clear();
+    } catch (...) {
+        // Nothing may leave a destructor.
+    }
 }
 
 // --- the product -------------------------------------------------------------------
@@ -166,10 +195,18 @@ std::string TFolvex::AdobeReaderProgID() {
     return reg.ReadString("");
 }
 
+bool TFolvex::AdobeReaderInstalled() {
+    try {
+        return TabIndex(FirstHalf(AdobeReaderProgID(), '.'), {"PDF", "AcroPDF"}) >= 0;
+    } catch (...) {
+        return false;
+    }
+}
+
 std::uint8_t TFolvex::GetAdobeReaderMajorVersion() {
     if (!displayer_) SetError(kNotOpen, "TFolvex.GetAdobeReaderMajorVersion");
     if (readerMajorVersion_ != 0) return readerMajorVersion_;
-    std::string versions = GetPdfObject().Call("GetVersions").ToString();
+    std::string versions = CallReader("GetVersions").ToString();
     fw::TStringList list;
     SegmentStringToList(versions, ',', list);
     for (const std::string& entry : list.Items()) {
@@ -179,6 +216,14 @@ std::uint8_t TFolvex::GetAdobeReaderMajorVersion() {
         if (major > readerMajorVersion_) readerMajorVersion_ = static_cast<std::uint8_t>(major > 255 ? 255 : major);
     }
     return readerMajorVersion_;
+}
+
+template <typename... A>
+fw::OleVariant TFolvex::CallReader(const char* member, A&&... args) {
+    if (!displayer_) SetError(kNotOpen, member);
+    TPdfDisplayer* d = displayer_.get();
+    TPdfDisplayer::BusyScope busy(d);
+    return d->GetPdfObject().Call(member, std::forward<A>(args)...);
 }
 
 // --- opening and closing -------------------------------------------------------------
@@ -194,16 +239,54 @@ TPdfDisplayer* TFolvex::CreateDisplayer() {
     return displayer_.get();
 }
 
+TPdfDisplayer* TFolvex::TakeDisplayer() {
+    TPdfDisplayer* d = displayer_.get();
+    if (d) leaving_.push_back(std::move(displayer_));
+    return d;
+}
+
+void TFolvex::EndDisplayer(TPdfDisplayer* d) {
+    auto it = std::find_if(leaving_.begin(), leaving_.end(), [d](const auto& p) { return p.get() == d; });
+    if (it == leaving_.end()) return;
+    if (d->InUse()) {
+        // Reader is still inside a call or an event of this control: out of
+        // sight now, freed once that has returned.
+        d->Hide();
+        if (HandleAllocated()) PostMessageA(HandleValue(), kFreeLeaving, 0, 0);
+        return;
+    }
+    std::unique_ptr<TPdfDisplayer> gone = std::move(*it);
+    leaving_.erase(it);
+}
+
+void TFolvex::FreeLeaving() {
+    for (size_t i = 0; i < leaving_.size();) {
+        if (leaving_[i]->InUse()) {
+            ++i;
+            continue;
+        }
+        std::unique_ptr<TPdfDisplayer> gone = std::move(leaving_[i]);
+        leaving_.erase(leaving_.begin() + static_cast<std::ptrdiff_t>(i));
+        i = 0;  // a displayer's end may have changed the list
+    }
+}
+
 void TFolvex::FreeDisplayer() {
-    // The field is cleared before the displayer goes: meanwhile the
-    // component no longer counts as open.
-    displayer_.reset();
+    if (TPdfDisplayer* d = TakeDisplayer()) EndDisplayer(d);
 }
 
 void TFolvex::Open() {
     if (fileName_.empty()) SetError(SFileNameNotAssigned);
     if (displayer_) return;
     if (!Parent() || !Parent()->Showing()) return;
+    // Reader is never handed a local file that is not there (a form
+    // resource may have stored one).
+    if (!IsUrl(fileName_) && !FileExists(fileName_)) SetError(_MSG_FILE_NOT_FOUND, fileName_);
+    const unsigned request = ++requests_;
+    reopen_ = false;
+    FreeLeaving();
+    const std::string name = fileName_;
+    std::shared_ptr<bool> alive = alive_;
 
     // Reader's control is made and shown only in a window that is showing:
     // an invisible component is shown meanwhile, one pixel beyond its
@@ -215,7 +298,7 @@ void TFolvex::Open() {
     // alignment, so it is neither shown in its aligned place meanwhile nor
     // moved away from its Left by it.
     auto putBack = [&] {
-        if (!wasHidden) return;
+        if (!wasHidden || !*alive) return;
         SetVisible(false);
         SetAlign(oldAlign);
         SetLeft(oldLeft);
@@ -234,45 +317,81 @@ void TFolvex::Open() {
         putBack();
         throw;
     }
-    try {
-        displayer_->CreatePdfObject();
-        GetPdfObject().Set("Src", fileName_);
-        SetLayoutMode(layoutMode_);
-        SetPageMode(pageMode_);
-        SetShowScrollBars(showScrollBars_);
-        SetShowToolBar(showToolBar_);
-        SetFitMode(fitMode_);
-        displayer_->Display();
+    // Reader may handle messages inside each call, and a handler may make a
+    // new request meanwhile; this Open then leaves everything to it.
+    TPdfDisplayer* d = displayer_.get();
+    auto superseded = [&] { return !*alive || requests_ != request || displayer_.get() != d; };
+    bool loaded = false;
+    bool failed = false;
+    {
+        TPdfDisplayer::BusyScope busy(d);
+        try {
+            d->CreatePdfObject();
+            if (!superseded()) {
+                // The newer control answers whether it loaded the document.
+                if (d->ReportsLoading())
+                    loaded = d->GetPdfObject().Call("LoadFile", fw::AnsiToWide(name)).ToBool();
+                else {
+                    d->GetPdfObject().Set("Src", name);
+                    loaded = true;
+                }
+            }
+            // The view settings as stored, in their order.
+            std::vector<std::function<void()>> settings = {
+                [&] { d->GetPdfObject().Call("SetLayoutMode", std::string(kLayoutTexts[layoutMode_])); },
+                [&] { d->GetPdfObject().Call("SetPageMode", std::string(kPageModeTexts[pageMode_])); },
+                [&] { d->GetPdfObject().Call("SetShowScrollBars", showScrollBars_); },
+                [&] { d->GetPdfObject().Call("SetShowToolbar", showToolBar_); },
+                [&] { d->GetPdfObject().Call("SetViewScroll", std::string(kFitTexts[fitMode_]), 0); },
+                [&] { d->Display(); },
+            };
+            for (auto& step : settings) {
+                if (!loaded || superseded()) break;
+                step();
+            }
+        } catch (...) {
+            failed = true;
+        }
+    }
+    if (!*alive) return;  // freed meanwhile: nothing of it is touched
+    if (superseded()) {
+        // A later request decided what is shown.
+        if (displayer_.get() == d) FreeDisplayer();
         putBack();
-    } catch (...) {
+        return;
+    }
+    if (failed || !loaded) {
         FreeDisplayer();
         putBack();
-        SetError(_MSG_CANT_OPEN_FILE, fileName_);
+        SetError(_MSG_CANT_OPEN_FILE, name);
     }
+    putBack();
 }
 
 void TFolvex::Close() {
-    if (!displayer_) return;
-    if (closing_) {
-        // A Close further up is waiting for Reader's window: this one ends
-        // the document now (the displayer posts the pending request as it
-        // goes), and the waiting one finds nothing left to do.
-        closing_ = false;
-        FreeDisplayer();
-        return;
-    }
-    closing_ = true;
+    ++requests_;
+    reopen_ = false;
+    CloseDocument();
+}
+
+void TFolvex::CloseDocument() {
+    TPdfDisplayer* d = TakeDisplayer();
+    if (!d) return;
     std::shared_ptr<bool> alive = alive_;
-    try {
-        displayer_->CloseReaderWindow(true);
-    } catch (...) {
-        if (*alive) closing_ = false;
-        throw;
+    std::exception_ptr error;
+    {
+        // Kept while it waits; a handler that runs meanwhile finds the
+        // component closed and may open another document.
+        TPdfDisplayer::BusyScope busy(d);
+        try {
+            d->CloseReaderWindow(true);
+        } catch (...) {
+            error = std::current_exception();
+        }
     }
-    if (!*alive) return;  // freed while waiting: its destructor closed it
-    if (!closing_) return;  // closed while waiting by a nested Close
-    closing_ = false;
-    FreeDisplayer();
+    if (!*alive) return;  // freed while waiting: its destructor ended the displayer
+    EndDisplayer(d);
+    if (error) std::rethrow_exception(error);
 }
 
 void TFolvex::CheckOpen() {
@@ -282,59 +401,90 @@ void TFolvex::CheckOpen() {
     if (!displayer_) SetError(_MSG_CANT_OPEN_FILE, fileName_);
 }
 
+void TFolvex::WndProc(fw::TMessage& m) {
+    if (m.Msg == kFreeLeaving) {
+        FreeLeaving();
+        return;
+    }
+    if (m.Msg == WM_DESTROY && displayer_ && !HasState(fw::csDestroying)) {
+        // The window goes (a new parent, a re-created window), and Reader's
+        // control with it: the document closes now, without waiting, and
+        // opens again in the next window.
+        ++requests_;
+        TPdfDisplayer* d = TakeDisplayer();
+        d->Detach();
+        EndDisplayer(d);
+        reopen_ = true;
+    }
+    fw::TCustomPanel::WndProc(m);
+}
+
+void TFolvex::CreateWnd() {
+    fw::TCustomPanel::CreateWnd();
+    // Opened again only on a showing parent; otherwise at the next window.
+    if (!reopen_ || fileName_.empty() || !Parent() || !Parent()->Showing()) return;
+    reopen_ = false;
+    try {
+        Open();
+    } catch (...) {
+        // It stays closed, and Active says so; the next command reports why.
+    }
+}
+
 // --- commands ------------------------------------------------------------------------
 
 void TFolvex::GoToFirstPage() {
     CheckOpen();
-    GetPdfObject().Call("GoToFirstPage");
+    CallReader("GoToFirstPage");
 }
 
 void TFolvex::GoToLastPage() {
     CheckOpen();
-    GetPdfObject().Call("GoToLastPage");
+    CallReader("GoToLastPage");
 }
 
 void TFolvex::GoToNextPage() {
     CheckOpen();
-    GetPdfObject().Call("GoToNextPage");
+    CallReader("GoToNextPage");
 }
 
 void TFolvex::GoToPreviousPage() {
     CheckOpen();
-    GetPdfObject().Call("GoToPreviousPage");
+    CallReader("GoToPreviousPage");
 }
 
 void TFolvex::GoToNextView() {
     CheckOpen();
-    GetPdfObject().Call("GoForwardStack");
+    CallReader("GoForwardStack");
 }
 
 void TFolvex::GoToPreviousView() {
     CheckOpen();
-    GetPdfObject().Call("GoBackwardStack");
+    CallReader("GoBackwardStack");
 }
 
 void TFolvex::GoToPage(int page) {
     CheckOpen();
-    GetPdfObject().Call("SetCurrentPage", page);
+    CallReader("SetCurrentPage", page);
 }
 
 void TFolvex::GoToNamedDest(const std::string& destination) {
     CheckOpen();
-    GetPdfObject().Call("SetNamedDest", fw::AnsiToWide(destination));
+    CallReader("SetNamedDest", fw::AnsiToWide(destination));
 }
 
 void TFolvex::PrintDoc() {
     CheckOpen();
     if (showPrintDialog_) {
         // Reader's dialog decides the copies and the pages.
-        GetPdfObject().Call("PrintWithDialog");
+        CallReader("PrintWithDialog");
     } else {
-        for (int i = 0; i < copies_; ++i) {
+        // The copies stop when the document closed meanwhile.
+        for (int i = 0; i < copies_ && displayer_; ++i) {
             if (startPage_ > 1 || endPage_ > 0)
-                GetPdfObject().Call("PrintPagesFit", startPage_, endPage_, shrinkToMargins_);
+                CallReader("PrintPagesFit", startPage_, endPage_, shrinkToMargins_);
             else
-                GetPdfObject().Call("PrintAllFit", shrinkToMargins_);
+                CallReader("PrintAllFit", shrinkToMargins_);
         }
     }
     // A close made by a print command may lag; the document stays open.
@@ -342,51 +492,64 @@ void TFolvex::PrintDoc() {
 }
 
 void TFolvex::Zoom(int percent, int left, int top) {
-    if (displayer_) GetPdfObject().Call("SetZoomScroll", percent, left, top);
+    if (displayer_) CallReader("SetZoomScroll", percent, left, top);
 }
 
 void TFolvex::ZoomToRect(const RECT& r) {
     if (displayer_)
-        GetPdfObject().Call("SetViewRect", static_cast<int>(r.left), static_cast<int>(r.top),
-                            static_cast<int>(r.right - r.left), static_cast<int>(r.bottom - r.top));
+        CallReader("SetViewRect", static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left),
+                   static_cast<int>(r.bottom - r.top));
 }
 
 void TFolvex::HighlightRect(const RECT& r) {
     if (displayer_)
-        GetPdfObject().Call("SetCurrentHighlight", static_cast<int>(r.left), static_cast<int>(r.top),
-                            static_cast<int>(r.right), static_cast<int>(r.bottom));
+        CallReader("SetCurrentHighlight", static_cast<int>(r.left), static_cast<int>(r.top),
+                   static_cast<int>(r.right), static_cast<int>(r.bottom));
+}
+
+void TFolvex::CheckMode(const char* property, unsigned value, unsigned count) {
+    if (value >= count) throw fw::EReadError("Invalid property value " + fw::IntToStr(static_cast<int>(value)) +
+                                             " for " + property);
 }
 
 void TFolvex::FitAndScroll(TPdfFitMode mode, int offset) {
+    CheckMode("FitMode", mode, std::size(kFitTexts));
     fitMode_ = mode;
-    if (displayer_) GetPdfObject().Call("SetViewScroll", std::string(kFitTexts[mode]), offset);
+    if (displayer_) CallReader("SetViewScroll", std::string(kFitTexts[mode]), offset);
 }
 
 void TFolvex::SetLayoutMode(TPdfLayoutMode mode) {
+    CheckMode("LayoutMode", mode, std::size(kLayoutTexts));
     layoutMode_ = mode;
-    if (displayer_) GetPdfObject().Call("SetLayoutMode", std::string(kLayoutTexts[mode]));
+    if (displayer_) CallReader("SetLayoutMode", std::string(kLayoutTexts[mode]));
 }
 
 void TFolvex::SetPageMode(TPdfPageMode mode) {
+    CheckMode("PageMode", mode, std::size(kPageModeTexts));
     pageMode_ = mode;
-    if (displayer_) GetPdfObject().Call("SetPageMode", std::string(kPageModeTexts[mode]));
+    if (displayer_) CallReader("SetPageMode", std::string(kPageModeTexts[mode]));
 }
 
 void TFolvex::SetShowScrollBars(bool v) {
     showScrollBars_ = v;
-    if (displayer_) GetPdfObject().Call("SetShowScrollBars", v);
+    if (displayer_) CallReader("SetShowScrollBars", v);
 }
 
 void TFolvex::SetShowToolBar(bool v) {
     showToolBar_ = v;
-    if (displayer_) GetPdfObject().Call("SetShowToolbar", v);
+    if (displayer_) CallReader("SetShowToolbar", v);
 }
 
 // --- outside the document ------------------------------------------------------------
 
 void TFolvex::OpenInStandardViewer() {
     if (fileName_.empty()) SetError(SFileNameNotAssigned);
-    ShellExecuteA(fw::Application.Handle(), "open", fileName_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // The shell runs programs and scripts too: it is handed documents only.
+    if (!IsPdfDocument(fileName_)) SetError(_MSG_CANT_OPEN_FILE, fileName_);
+    HINSTANCE result =
+        ShellExecuteA(fw::Application.Handle(), "open", fileName_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // The shell's answer: above 32 when it started something for the file.
+    if (reinterpret_cast<INT_PTR>(result) <= 32) SetError(_MSG_CANT_OPEN_FILE, fileName_);
 }
 
 void TFolvex::SavePageToFile(const std::string& fileName) {
@@ -407,14 +570,27 @@ void TFolvex::SetStartPage(int value) { startPage_ = value < 1 ? 1 : value; }
 void TFolvex::SetEndPage(int value) { endPage_ = value < 0 ? 0 : value; }
 
 void TFolvex::SetFileName(const std::string& value) {
-    if (displayer_) Close();
+    const unsigned request = ++requests_;
+    reopen_ = false;
+    std::shared_ptr<bool> alive = alive_;
     std::string name = value;
     // A bare file name lies beside the program.
     if (!name.empty() && name.find_first_of("\\:") == std::string::npos)
         name = ExtractFilePath(fw::Application.ExeName()) + name;
+    // Stored before Reader's window is waited for: a request made meanwhile
+    // (Open, Close, another name) works on this name, and is the one that
+    // counts, as if it had come after this call.
     fileName_ = name;
+    CloseDocument();
+    if (!*alive || requests_ != request) return;
     if (fileName_.empty()) return;
-    if (!IsUrl(fileName_) && !FileExists(fileName_)) SetError(_MSG_FILE_NOT_FOUND, fileName_);
+    if (!IsUrl(fileName_) && !FileExists(fileName_)) {
+        // A form resource made on another machine still loads: the name is
+        // kept, the component stays closed, and Open or the first command
+        // reports the missing file.
+        if (HasState(fw::csReading | fw::csLoading)) return;
+        SetError(_MSG_FILE_NOT_FOUND, fileName_);
+    }
     if (autoOpen_) Open();
 }
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "folvex/runtime/FolvexApi.h"
 #include "framework/extctrls.h"
@@ -41,7 +42,8 @@ public:
     // table of streamed properties (AutoOpen, ShowPrintDialog,
     // ShowScrollBars, ShowToolBar, ShrinkToMargins on; one copy; pages 1 to 0).
     explicit TFolvex(fw::TComponent* owner);
-    // Closes the document first (which may handle pending messages).
+    // Handles no message: Reader's window is hidden and told to close at
+    // once, and the control goes with the displayer.
     ~TFolvex() override;
 
     // --- the product -----------------------------------------------------------------
@@ -57,6 +59,10 @@ public:
     // class's ProgID key.  Raises "Adobe Reader not found" when either key
     // is missing.
     std::string AdobeReaderProgID();
+    // Whether a Reader control of a generation the component can host is
+    // installed (the program identifier above, "PDF..." or "AcroPDF...");
+    // never raises.
+    bool AdobeReaderInstalled();
     // The highest major number among the "name=version" entries that the
     // open control's GetVersions answers; cached once it is not 0, asked
     // again while it is 0.  Raises when the component is not open.
@@ -77,15 +83,21 @@ public:
     // Opens FileName in Reader's control.  Raises "FileName property not
     // assigned" without a name; does nothing when already open, and nothing
     // (silently) when the component has no parent or its parent is not
-    // showing.  An invisible component is shown off its parent's left edge
-    // while the control is made, then put back as it was.  The view settings
-    // are sent again (layout, page mode, scroll bars, tool bar, fit mode).
-    // Any failure leaves it closed, with its Align, Left and Visible as they
-    // were: "Adobe Reader not found" and "Adobe Reader version not
-    // supported" as they are, others as "Can't open file" with FileName.
+    // showing; raises "File not found" for a local file that is not there.
+    // An invisible component is shown off its parent's left edge while the
+    // control is made, then put back as it was.  The document goes to the
+    // newer control through LoadFile (its answer counts), to the older one
+    // through "Src"; then the view settings are sent again (layout, page
+    // mode, scroll bars, tool bar, fit mode).  Any failure leaves it closed,
+    // with its Align, Left and Visible as they were: "Adobe Reader not found"
+    // and "Adobe Reader version not supported" as they are, others as "Can't
+    // open file" with FileName.  A request that comes while Reader works
+    // (a Close, a new FileName, the component freed) wins: this Open then
+    // stops where it is and leaves everything to it.
     virtual void Open();
-    // Asks Reader's own window to close, waiting (handling messages) until
-    // the request is posted, then frees the displayer.  Nothing when closed.
+    // Closes the document at once (Active turns false), then asks Reader's
+    // own window to close, waiting (handling messages) until the request is
+    // posted.  Nothing when closed.
     virtual void Close();
     // Opens when closed: "Can't open PDF document: viewer must be placed on
     // a visible control" without a showing parent, "Can't open file" when it
@@ -96,7 +108,9 @@ public:
     // selects it ("PDF": TOldPdfDisplayer, "AcroPDF": TNewPdfDisplayer);
     // any other raises "Adobe Reader version not supported".
     TPdfDisplayer* CreateDisplayer();
-    // Frees the current displayer (and with it Reader's control).
+    // Frees the current displayer (and with it Reader's control); while the
+    // control is inside a call or one of its own events, it is taken out of
+    // the window now and freed once that has returned.
     void FreeDisplayer();
 
     // The update-check timer's handler (FolvexUpdate.cpp): stops the timer,
@@ -130,7 +144,10 @@ public:
 
     // --- outside the document --------------------------------------------------------
     // The shell's "open" on FileName (the system's PDF program or browser);
-    // raises "FileName property not assigned" without a name.
+    // raises "FileName property not assigned" without a name, and "Can't
+    // open file" with the name when it is no PDF document (neither the
+    // ".pdf" extension nor the file type registered for it: never a program
+    // or a script) or when the shell could not open it.
     void OpenInStandardViewer();
     // Paints the component's window and its child windows into a new
     // 1000 by 1500 bitmap at (0, 0) and saves it as a Windows bitmap file.
@@ -151,8 +168,13 @@ public:
     // Closes the document, then stores the name: a name without "\" or ":"
     // is taken from the program's folder; URLs are kept as they are.  Raises
     // "File not found" for a name that is neither a URL nor an existing
-    // file (the name stays stored); otherwise opens it when AutoOpen is on.
+    // file (the name stays stored; while a form resource is read it is only
+    // stored); otherwise opens it when AutoOpen is on.  When another request
+    // comes while Reader's window closes, that one wins and this name is not
+    // stored.
     void SetFileName(const std::string& value);
+    // The mode setters raise the framework's property error (EReadError)
+    // for a value outside their enumeration, keeping the mode they had.
     TPdfFitMode FitMode() const { return fitMode_; }
     void SetFitMode(TPdfFitMode mode) { FitAndScroll(mode, 0); }
     TPdfLayoutMode LayoutMode() const { return layoutMode_; }
@@ -170,10 +192,14 @@ public:
     int StartPage() const { return startPage_; }
     void SetStartPage(int value);  // below 1: 1
 
+    void WndProc(fw::TMessage& m) override;
+
 protected:
     // After the framework's own handling, the open displayer fits the
     // control to the new size.
     void Resize() override;
+    // A document that the previous window showed opens again in the new one.
+    void CreateWnd() override;
 
 private:
     std::uint8_t readerMajorVersion_ = 0;  // 0: not yet determined
@@ -192,15 +218,35 @@ private:
     bool shrinkToMargins_ = true;
     std::int32_t startPage_ = 1;
 
-    // Close's wait handles messages, and a handler may close or free the
-    // component meanwhile.  closing_ tells a nested Close (the destructor's
-    // included) that one is already waiting: it frees the displayer at once
-    // instead of waiting again, and clears closing_, so the waiting Close
-    // leaves alone whatever is open by the time it returns.  alive_
-    // outlives the component, so the waiting Close sees that it was freed
-    // and touches nothing more.
-    bool closing_ = false;
+    // Reader's calls and Close's wait may handle messages, and a handler
+    // may close, reopen, rename or free the component meanwhile.  Each
+    // request (Open, Close, SetFileName, a lost window) counts in
+    // requests_; a call that finds the count changed after such a point
+    // stops there, so the last request is what Reader shows.  alive_
+    // outlives the component: a call that finds it cleared touches nothing.
+    unsigned requests_ = 0;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    // Displayers that are no longer current but still needed: one whose
+    // Close waits for Reader's window, one whose control is inside a call
+    // or an event.  Freed as soon as nothing uses them (or with the component).
+    std::vector<std::unique_ptr<TPdfDisplayer>> leaving_;
+    // The window went while a document was open: it opens again in the next.
+    bool reopen_ = false;
+
+    // The current displayer becomes a leaving one (Active turns false).
+    TPdfDisplayer* TakeDisplayer();
+    // Frees a leaving displayer, or, while it is in use, hides it and frees
+    // it later (a posted message, or the next Open or Close).
+    void EndDisplayer(TPdfDisplayer* d);
+    void FreeLeaving();
+    // Close without counting as a request (SetFileName's own).
+    void CloseDocument();
+    // Calls member on the current displayer's automation object, keeping the
+    // displayer while Reader works; raises when the component is closed.
+    template <typename... A>
+    fw::OleVariant CallReader(const char* member, A&&... args);
+    // The view settings, checked against their enumerations.
+    static void CheckMode(const char* property, unsigned value, unsigned count);
 };
 
 }  // namespace folvex

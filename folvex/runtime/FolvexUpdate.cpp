@@ -121,12 +121,16 @@ void LiveUpdate(const std::string& productCode, const std::string& productName, 
 }
 
 void TFolvex::DoOnLiveUpdateTimer(fw::TObject*) {
-    liveUpdateTimer_->SetEnabled(false);
-    LiveUpdate(kLiveUpdateProductCode, kLiveUpdateProductName, ProductVersion());
-    // Once per component: the timer goes whatever the check did.
+    // Once per component: the timer goes before the check, whose modal
+    // window lets the designer go on meanwhile (and maybe free this
+    // component); nothing of the component is touched after it.
     fw::TTimer* timer = liveUpdateTimer_;
     liveUpdateTimer_ = nullptr;
-    timer->Free();
+    if (timer) {
+        timer->SetEnabled(false);
+        timer->Free();  // a timer's handler may free its own timer
+    }
+    LiveUpdate(kLiveUpdateProductCode, kLiveUpdateProductName, ProductVersion());
 }
 
 }  // namespace folvex

@@ -48,6 +48,26 @@ std::vector<HWND> ReaderWindows() {
     return found;
 }
 
+bool Contains(const std::vector<HWND>& list, HWND w) { return std::find(list.begin(), list.end(), w) != list.end(); }
+
+// The Reader windows that displayers have taken as their documents' (in
+// Display), for the whole process: no other displayer closes them.
+std::vector<HWND>& AdoptedWindows() {
+    static auto* list = new std::vector<HWND>;
+    return *list;
+}
+
+void Unadopt(HWND w) {
+    auto& list = AdoptedWindows();
+    list.erase(std::remove(list.begin(), list.end(), w), list.end());
+}
+
+// Out of sight at once, closed when it handles the posted request.
+void HideAndClose(HWND w) {
+    ShowWindow(w, SW_HIDE);
+    PostMessageA(w, WM_CLOSE, 0, 0);
+}
+
 }  // namespace
 
 // --- TPdfDisplayer ---------------------------------------------------------------
@@ -96,6 +116,15 @@ void TOldPdfDisplayer::CreatePdfObject() {
     container_->Run();
 }
 
+void TOldPdfDisplayer::Hide() {
+    if (container_) container_->SetVisible(false);
+}
+
+void TOldPdfDisplayer::Detach() {
+    Hide();
+    if (container_) container_->SetParent(nullptr);
+}
+
 void TOldPdfDisplayer::Display() {
     if (container_) container_->DoVerb(OLEIVERB_SHOW);
 }
@@ -111,10 +140,14 @@ void TOldPdfDisplayer::PaintToCanvas(fw::TCanvas& canvas) {
 TNewPdfDisplayer::TNewPdfDisplayer(TFolvex* viewer) : TPdfDisplayer(viewer) {}
 
 TNewPdfDisplayer::~TNewPdfDisplayer() {
-    *alive_ = false;
-    // A close still pending is posted now: the timer must not outlive the
-    // displayer, and the request must not be lost with it.
-    if (closeTimer_) PostReaderClose();
+    // The timer must not outlive the displayer; the close it would have
+    // posted is posted now, with the window hidden at once.
+    if (closeTimer_) {
+        fw::TTimer* timer = closeTimer_;
+        closeTimer_ = nullptr;
+        timer->Free();
+    }
+    ReleaseReaderWindows();
     if (control_) {
         control_->SetParent(nullptr);
         control_->Free();
@@ -124,8 +157,49 @@ TNewPdfDisplayer::~TNewPdfDisplayer() {
 void TNewPdfDisplayer::CreatePdfObject() {
     // Reader windows already open belong to other documents or viewers.
     foreignWindows_ = ReaderWindows();
+    madeControl_ = true;
     control_ = new TAcroPDF(viewer_);
     control_->SetParent(viewer_);
+}
+
+bool TNewPdfDisplayer::InUse() const { return TPdfDisplayer::InUse() || (control_ && control_->InEvent()); }
+
+void TNewPdfDisplayer::Hide() {
+    if (control_) control_->SetVisible(false);
+}
+
+void TNewPdfDisplayer::Detach() {
+    Hide();
+    if (control_) control_->SetParent(nullptr);
+}
+
+HWND TNewPdfDisplayer::ReaderWindowIfAlive() {
+    if (!readerWindow_) return nullptr;
+    char name[kTextBuffer] = {};
+    if (!IsWindow(readerWindow_) || !GetClassNameA(readerWindow_, name, kTextBuffer) ||
+        std::string(name) != kReaderWindowClass || GetWindowThreadProcessId(readerWindow_, nullptr) != readerThread_)
+        ForgetReaderWindow();
+    return readerWindow_;
+}
+
+void TNewPdfDisplayer::ForgetReaderWindow() {
+    Unadopt(readerWindow_);
+    readerWindow_ = nullptr;
+    readerThread_ = 0;
+}
+
+void TNewPdfDisplayer::ReleaseReaderWindows() {
+    if (readerWindow_) {
+        if (HWND w = ReaderWindowIfAlive()) HideAndClose(w);
+        ForgetReaderWindow();
+        return;
+    }
+    if (!madeControl_) return;
+    // Display never took a window (Open failed on the way): those that
+    // appeared since this control was made, and that no other displayer
+    // took, are this control's.
+    for (HWND w : ReaderWindows())
+        if (!Contains(foreignWindows_, w) && !Contains(AdoptedWindows(), w)) HideAndClose(w);
 }
 
 void TNewPdfDisplayer::Display() {
@@ -133,13 +207,16 @@ void TNewPdfDisplayer::Display() {
     if (viewer_->GetAdobeReaderMajorVersion() < kReaderWindowVersion) return;
     HWND found = nullptr;
     for (HWND w : ReaderWindows()) {
-        if (std::find(foreignWindows_.begin(), foreignWindows_.end(), w) == foreignWindows_.end()) {
+        if (!Contains(foreignWindows_, w) && !Contains(AdoptedWindows(), w)) {
             found = w;
             break;
         }
     }
     if (!found) SetError(_MSG_INTERNAL_ERROR, "TNewPdfDisplayer.Display");
+    if (readerWindow_ != found) ForgetReaderWindow();
     readerWindow_ = found;
+    readerThread_ = GetWindowThreadProcessId(found, nullptr);
+    if (!Contains(AdoptedWindows(), found)) AdoptedWindows().push_back(found);
     // Out of sight until CloseReaderWindow closes it.
     MoveWindow(found, -100, -100, 0, 0, TRUE);
 }
@@ -154,7 +231,7 @@ void TNewPdfDisplayer::DoOnResize() {
 }
 
 void TNewPdfDisplayer::CloseReaderWindow(bool wait) {
-    if (!readerWindow_) return;
+    if (!ReaderWindowIfAlive()) return;
     // One pending request at most: a second one waits for the first.
     if (!closeTimer_) {
         closeTimer_ = new fw::TTimer(nullptr);
@@ -163,7 +240,7 @@ void TNewPdfDisplayer::CloseReaderWindow(bool wait) {
         closeTimer_->SetEnabled(true);
     }
     if (!wait) return;
-    std::shared_ptr<bool> alive = alive_;
+    std::shared_ptr<bool> alive = Alive();
     while (*alive && closeTimer_ && !fw::Application.Terminated()) fw::Application.HandleMessage();
     // The application is ending: its loop will not run the timer again.
     if (*alive && closeTimer_) PostReaderClose();
@@ -174,7 +251,7 @@ void TNewPdfDisplayer::DoOnReaderCloseTimer(fw::TObject*) { PostReaderClose(); }
 void TNewPdfDisplayer::PostReaderClose() {
     fw::TTimer* timer = closeTimer_;
     if (timer) timer->SetEnabled(false);
-    PostMessageA(readerWindow_, WM_CLOSE, 0, 0);
+    if (HWND w = ReaderWindowIfAlive()) PostMessageA(w, WM_CLOSE, 0, 0);
     closeTimer_ = nullptr;
     if (timer) timer->Free();  // a timer's handler may free its own timer
 }

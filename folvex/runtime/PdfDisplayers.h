@@ -49,6 +49,37 @@ public:
     // Paints the control's window and its children into Canvas at (0, 0).
     virtual void PaintToCanvas(fw::TCanvas& canvas) = 0;
 
+    // Whether the control answers if it loaded a document (the newer
+    // control's LoadFile); the older one only takes "Src".
+    virtual bool ReportsLoading() const { return false; }
+    // The control is inside a call of ours or is handling one of its own
+    // events: it must not be freed until that returns.
+    virtual bool InUse() const { return busy_ > 0; }
+    // Hides the control (it stays embedded until the displayer goes).
+    virtual void Hide() {}
+    // Takes the control out of the viewer's window (hidden), so that a new
+    // window of the viewer makes no blank control for it.
+    virtual void Detach() {}
+    // Cleared when the displayer goes: a caller that waited or called
+    // Reader through it learns there whether it still exists.
+    std::shared_ptr<bool> Alive() const { return alive_; }
+
+    // Marks the displayer in use for the life of the scope (a call into
+    // Reader's control through it); safe when the displayer goes meanwhile.
+    class BusyScope {
+    public:
+        explicit BusyScope(TPdfDisplayer* d) : d_(d), alive_(d->alive_) { ++d_->busy_; }
+        ~BusyScope() {
+            if (*alive_) --d_->busy_;
+        }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        TPdfDisplayer* d_;
+        std::shared_ptr<bool> alive_;
+    };
+
     // The searches visit a window, then the rest of its sibling chain with
     // all their descendants, and only then its own children (so, from the
     // viewer's window, the viewer's following siblings come before its
@@ -61,8 +92,14 @@ public:
     // each match passed over decreases Counter.  0 when there are fewer.
     HWND FindControlByClass(HWND wnd, const std::string& className, int& counter);
 
+    ~TPdfDisplayer() override { *alive_ = false; }
+
 protected:
     TFolvex* viewer_;
+
+private:
+    int busy_ = 0;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 class FOLVEX_API TOldPdfDisplayer : public TPdfDisplayer {
@@ -77,6 +114,8 @@ public:
     void CreatePdfObject() override;
     void Display() override;  // the object's show verb
     void PaintToCanvas(fw::TCanvas& canvas) override;
+    void Hide() override;
+    void Detach() override;
 
 private:
     fw::TOleContainer* container_ = nullptr;  // owned
@@ -85,12 +124,15 @@ private:
 class FOLVEX_API TNewPdfDisplayer : public TPdfDisplayer {
 public:
     explicit TNewPdfDisplayer(TFolvex* viewer);
-    // Frees a pending close timer (posting its close at once), then the control.
+    // Never waits: frees a pending close timer, hides Reader's window and
+    // posts its close at once (when Display never took one, the Reader
+    // windows that this displayer's control opened), then frees the control.
     ~TNewPdfDisplayer() override;
 
     // Posts WM_CLOSE to the Reader window that Display found, 100 ms later
-    // (one pending request at most); does nothing when there is none.  With
-    // Wait it handles the application's messages until the close is posted.
+    // (one pending request at most); does nothing when there is none, or
+    // when that window is gone (the handle is then forgotten).  With Wait
+    // it handles the application's messages until the close is posted.
     void CloseReaderWindow(bool wait) override;
     // The control fills the viewer; while the viewer is displaying, a focus
     // message is posted to the viewer and then to the control.
@@ -104,6 +146,10 @@ public:
     // Before Reader 8 as the base; from 8 the third "Edit" window.
     HWND FindPageCounter() override;
     void PaintToCanvas(fw::TCanvas& canvas) override;
+    bool ReportsLoading() const override { return true; }
+    bool InUse() const override;
+    void Hide() override;
+    void Detach() override;
 
     // The close timer's handler: posts the close and frees the timer.
     void DoOnReaderCloseTimer(fw::TObject* sender);
@@ -114,15 +160,21 @@ public:
 
 private:
     void PostReaderClose();
+    // The stored Reader window, while it is still a window of Reader's
+    // class on the thread it had when Display took it; otherwise the handle
+    // is forgotten (a closed window's handle may come back as another's).
+    HWND ReaderWindowIfAlive();
+    void ForgetReaderWindow();
+    // Hides Reader's window(s) of this displayer and posts their close.
+    void ReleaseReaderWindows();
     TAcroPDF* control_ = nullptr;     // owned (its component owner is the viewer)
     fw::TTimer* closeTimer_ = nullptr;  // owned; present while a close is pending
     HWND readerWindow_ = nullptr;
+    DWORD readerThread_ = 0;  // the thread of readerWindow_
+    bool madeControl_ = false;
     // Reader windows that existed before this displayer made its control:
     // they belong to someone else and are never moved or closed.
     std::vector<HWND> foreignWindows_;
-    // Cleared by the destructor: a wait that outlives the displayer (a
-    // handler freed it meanwhile) sees it and stops touching it.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace folvex

@@ -492,6 +492,8 @@ void TDesignerWindow::ReplaceForm(TDesignForm* f, const std::string& path) {
     // The design form stays; only the designer ends.
     f->OnClose = [](TObject*, TCloseAction& action) { action = caNone; };
     f->ShowDesigned();
+    // The form being edited comes to the front of the designer's window.
+    SetWindowPos(f->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Select(f);
     UpdateCaption();
 }

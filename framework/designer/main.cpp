@@ -10,9 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "framework/com.h"
 #include "framework/designer/designer.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Packages' components may host ActiveX controls (and a web browser) on
+    // the designer's thread: OLE is initialised before any package loads.
+    fw::OleInit ole;
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
     fw::Application.Initialize();

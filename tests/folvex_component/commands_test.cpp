@@ -38,7 +38,7 @@ TEST_F(Component, EachCommandReachesReaderAsItsMember) {
     // The first command opens the document.
     viewer->GoToLastPage();
     ASSERT_TRUE(viewer->Active());
-    EXPECT_EQ("src " + doc, Log().front());
+    EXPECT_EQ("LoadFile " + doc, Log().front());
     EXPECT_EQ("gotoLastPage", Log().back());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.logged);

@@ -323,7 +323,7 @@ TEST_F(FolvexDesignerTest, FileNameEllipsisPicksAPdfInTheSaveDialog) {
     EXPECT_EQ(d.Value("AutoOpen"), "True");
     EXPECT_TRUE(ts::WaitUntil([&] {
         for (const auto& line : reader.LogLines())
-            if (line == "src " + doc) return true;
+            if (line == "LoadFile " + doc) return true;
         return false;
     }, 15000)) << ::testing::PrintToString(reader.LogLines());
 

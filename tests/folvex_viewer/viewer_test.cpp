@@ -78,20 +78,61 @@ TEST_F(ViewerProgram, ShowsTheDocumentAndMovesThroughItsPages) {
         if (c.cls == "Button" && GetParent(c.hwnd) == GetParent(Control("Button", "&Go")))
             buttons.push_back(c.text);
     EXPECT_EQ((std::vector<std::string>{"&Open...", "&First", "&Previous", "&Next", "&Last", "&Go",
-                                        "&Print", "&Close"}),
+                                        "P&rint", "&Close"}),
               buttons);
-    ExpectPage("1");
+    ExpectPage("1 / 3");
     auto opened = reader.LogLines();
     ASSERT_FALSE(opened.empty());
-    EXPECT_EQ("src " + doc, opened.front());
+    EXPECT_EQ("LoadFile " + doc, opened.front());
 
     Press("&Next");
-    ExpectPage("2", "gotoNextPage");
+    ExpectPage("2 / 3", "gotoNextPage");
     Press("&Last");
-    ExpectPage("3", "gotoLastPage");
+    ExpectPage("3 / 3", "gotoLastPage");
     SetWindowTextA(PageField(), "2");
     Press("&Go");
-    ExpectPage("2", "setCurrentPage 2");
+    ExpectPage("2 / 3", "setCurrentPage 2");
+}
+
+TEST_F(ViewerProgram, KeysDoWhatTheButtonsDo) {
+    std::string doc = scratch / "three.pdf";
+    ASSERT_TRUE(ts::WriteSamplePdf(doc, 3));
+    window = Start(doc, "three.pdf - Folvex Viewer");
+    ASSERT_TRUE(window);
+    ExpectPage("1 / 3");
+    struct Case {
+        WORD key;
+        const char* page;
+        const char* logged;
+    } cases[] = {{VK_NEXT, "2 / 3", "gotoNextPage"},
+                 {VK_END, "3 / 3", "gotoLastPage"},
+                 {VK_PRIOR, "2 / 3", "gotoPreviousPage"},
+                 {VK_HOME, "1 / 3", "gotoFirstPage"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.logged);
+        PostMessageA(window, WM_KEYDOWN, c.key, 1);
+        ExpectPage(c.page, c.logged);
+    }
+    // Ctrl+P prints through Reader's dialog, Ctrl+W closes the document.
+    SetForegroundWindow(window);
+    auto ctrlKey = [](WORD key) {
+        INPUT in[4] = {};
+        WORD keys[4] = {VK_CONTROL, key, key, VK_CONTROL};
+        for (int i = 0; i < 4; ++i) {
+            in[i].type = INPUT_KEYBOARD;
+            in[i].ki.wVk = keys[i];
+            in[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+        }
+        SendInput(4, in, sizeof(INPUT));
+    };
+    ctrlKey('P');
+    EXPECT_TRUE(ts::WaitUntil([&] {
+        auto lines = reader.LogLines();
+        return !lines.empty() && lines.back() == "printWithDialog";
+    }, 10000));
+    ctrlKey('W');
+    EXPECT_TRUE(ts::WaitUntil([&] { return ts::WindowText(window) == "Folvex Viewer"; }, 10000));
+    ExpectPage("");
 }
 
 TEST_F(ViewerProgram, AMissingFileIsReportedInTheErrorBox) {
@@ -106,10 +147,26 @@ TEST_F(ViewerProgram, AMissingFileIsReportedInTheErrorBox) {
     EXPECT_EQ("error", d.icon);
     EXPECT_TRUE(ts::PressButton(box, "OK"));
     EXPECT_TRUE(ts::WaitGone(box));
-    // The window stays, without a document; the double was never asked.
+    // The window stays, without a document and without commands on the
+    // missing one; the double was never asked.
     EXPECT_EQ("Folvex Viewer", ts::WindowText(window));
     EXPECT_EQ("", ts::WindowText(PageField()));
+    for (const char* command : {"&First", "&Next", "&Go", "P&rint", "&Close"})
+        EXPECT_FALSE(IsWindowEnabled(Control("Button", command))) << command;
+    EXPECT_TRUE(IsWindowEnabled(Control("Button", "&Open...")));
     EXPECT_TRUE(reader.LogLines().empty());
+}
+
+TEST(ViewerWithoutReader, SaysSoAtStart) {
+    ts::ChildProcess viewer(ts::Quote(ViewerExe()));
+    HWND window = ts::WaitForWindow(viewer.Pid(), "TViewerForm", "Folvex Viewer", 30000);
+    ASSERT_TRUE(window);
+    bool said = false;
+    for (const auto& c : ts::Children(window))
+        said = said || c.text == "No Adobe Reader PDF control is installed on this computer: documents cannot be shown.";
+    EXPECT_TRUE(said);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, viewer.Wait(15000));
 }
 
 }  // namespace
