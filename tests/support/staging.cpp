@@ -37,34 +37,48 @@ ScratchDir::ScratchDir(const std::string& name) : path_("C:\\orvtest\\" + name) 
 
 ScratchDir::~ScratchDir() { WipeTree(path_); }
 
-void WipeTree(const std::string& path) {
-    DWORD attr = GetFileAttributesW(W(path).c_str());
+namespace {
+
+// The tree is walked by the wide names the file system reports: a name that
+// best fit would narrow into "..", a backslash or a colon (the uninstaller's
+// hostile cases make such names) must not lead the wipe elsewhere.
+void WipeTreeW(const std::wstring& path) {
+    DWORD attr = GetFileAttributesW(path.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES) return;
     if ((attr & FILE_ATTRIBUTE_DIRECTORY) && (attr & FILE_ATTRIBUTE_REPARSE_POINT)) {
         // A link (under Wine, a Unix symbolic link): removing it from the
         // Windows side can delete what it points to, so it goes from the
         // Linux side, and only the link.
-        std::string linkPath = UnixPath(path);
+        const std::wstring dos = path.rfind(L"\\\\?\\", 0) == 0 ? path.substr(4) : path;
+        std::string linkPath = UnixPath(Narrow(dos.c_str()));
         if (!linkPath.empty()) RunUnix("rm -f '" + linkPath + "'");
         return;
     }
-    SetFileAttributesW(W(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileW(W(path).c_str());
+        DeleteFileW(path.c_str());
         return;
     }
     {
         WIN32_FIND_DATAW fd;
-        HANDLE h = FindFirstFileW(W(path + "\\*").c_str(), &fd);
+        HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
         if (h != INVALID_HANDLE_VALUE) {
             do {
-                std::string n = Narrow(fd.cFileName);
-                if (n != "." && n != "..") WipeTree(path + "\\" + n);
+                const std::wstring n = fd.cFileName;
+                if (n != L"." && n != L"..") WipeTreeW(path + L"\\" + n);
             } while (FindNextFileW(h, &fd));
             FindClose(h);
         }
     }
-    RemoveDirectoryW(W(path).c_str());
+    RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
+
+void WipeTree(const std::string& path) {
+    const std::wstring wide = W(path);
+    // The extended form reaches every name as it is, trailing dots included.
+    WipeTreeW(wide.rfind(L"\\\\", 0) == 0 || wide.size() < 3 || wide[1] != L':' ? wide : L"\\\\?\\" + wide);
 }
 
 void MakeDirs(const std::string& path) {

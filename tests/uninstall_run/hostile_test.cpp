@@ -191,7 +191,7 @@ const Row kRows[] = {
          t.StageEntry({{"Path", "C:\\windows\\Installer"}});
      },
      "/quiet /deleteuserfiles", 1603,
-     [](HostileTest& t) {
+     [](HostileTest&) {
          EXPECT_TRUE(ts::FileExists("C:\\windows\\Installer\\orvtest-hostile.txt"));
          DeleteFileA("C:\\windows\\Installer\\orvtest-hostile.txt");
          EXPECT_TRUE(ts::UninstallEntryExists(kEntry));
@@ -211,7 +211,7 @@ const Row kRows[] = {
          t.StageEntry();
      },
      "/quiet /deleteuserfiles", 1603,
-     [](HostileTest& t) {
+     [](HostileTest&) {
          char pub[MAX_PATH] = {};
          SHGetSpecialFolderPathA(nullptr, pub, CSIDL_COMMON_DOCUMENTS, FALSE);
          EXPECT_TRUE(ts::FileExists(std::string(pub) + "\\orvtest-hostile.txt"));

@@ -219,13 +219,16 @@ void TMainForm::RunUninstall() {
     kx::ProcessPendingMessages();
 
     // However the stages end, the cursor comes back and the window closes.
-    std::exception_ptr failure;
     fw::Screen.SetCursor(fw::crHourGlass);
     TRemoval removal(Job, chDeleteUserFiles->Checked());
     try {
         removal.Run();
-    } catch (...) {
-        failure = std::current_exception();
+    } catch (const std::exception& e) {
+        // The error that ended the run goes to the trace; the outcome message
+        // is the one thing the user answers, and answering it ends the
+        // program (a second box after it would keep the program waiting for
+        // whoever already took the first answer as the end).
+        kx::Trace("Error: " + kx::EnsureEnding(kx::Short(e.what()), "."));
     }
     State = removal.State();
     fw::Screen.SetCursor(fw::crDefault);
@@ -234,9 +237,6 @@ void TMainForm::RunUninstall() {
     DropQueuedRequests(Handle());
     Running = false;
     Close();
-    // The error that ended the run reaches the application's error box
-    // after the outcome message.
-    if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace uninst
