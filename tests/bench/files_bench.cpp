@@ -19,7 +19,9 @@
 using bench::FindFirst;
 using bench::IsDots;
 using bench::LeastList;
+using bench::PairedMedian;
 using bench::Seconds;
+using bench::Timing;
 
 namespace {
 
@@ -118,26 +120,14 @@ int Cmd(const std::string& args) {
     return static_cast<int>(code);
 }
 
-struct Timing {
-    const char* name;
-    std::vector<double> runs;
-    double Min() const { return runs.empty() ? 0 : *std::min_element(runs.begin(), runs.end()); }
-    double Median() const {
-        std::vector<double> r = runs;
-        std::sort(r.begin(), r.end());
-        return r.empty() ? 0 : r[r.size() / 2];
-    }
-};
-
 void Report(const char* title, const std::vector<Timing>& rows, std::size_t reference) {
-    std::printf("\n%s (seconds per run; ratios of best and median runs to \"%s\")\n", title,
-                rows[reference].name);
-    const double best = rows[reference].Min(), median = rows[reference].Median();
+    std::printf("\n%s (seconds per run; best and median run, and the median of the rounds' ratios to \"%s\")\n",
+                title, rows[reference].name);
     for (const auto& t : rows) {
         std::printf("  %-30s", t.name);
         for (double s : t.runs) std::printf(" %7.3f", s);
-        std::printf("   best %7.3f x%5.2f   median %7.3f x%5.2f\n", t.Min(), best > 0 ? t.Min() / best : 0.0,
-                    t.Median(), median > 0 ? t.Median() / median : 0.0);
+        std::printf("   best %7.3f   median %7.3f   paired x%5.2f\n", t.Min(), t.Median(),
+                    PairedMedian(t, rows[reference]));
     }
 }
 

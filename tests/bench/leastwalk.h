@@ -1,10 +1,11 @@
-// What the benchmarks measure the library against: a stopwatch and the least
-// listing walk a Win32 program can make (one FindFirstFileExA search per
+// What the benchmarks measure the library against: a stopwatch, the median
+// of paired rounds and the least listing walk a Win32 program can make (one FindFirstFileExA search per
 // folder, basic information level, large fetch).
 #pragma once
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -43,6 +44,28 @@ inline void LeastList(const std::string& folder, std::vector<std::string>& out) 
     } while (FindNextFileA(h, &fd));
     FindClose(h);
     for (const auto& s : subs) LeastList(s, out);
+}
+
+// One method's seconds, run by run.
+struct Timing {
+    const char* name;
+    std::vector<double> runs;
+    double Min() const { return runs.empty() ? 0 : *std::min_element(runs.begin(), runs.end()); }
+    double Median() const {
+        std::vector<double> r = runs;
+        std::sort(r.begin(), r.end());
+        return r.empty() ? 0 : r[r.size() / 2];
+    }
+};
+
+// The median of the per-round ratios of T to REFERENCE: each round's pair
+// ran back to back, so drifts of the machine between rounds cancel.
+inline double PairedMedian(const Timing& t, const Timing& reference) {
+    std::vector<double> r;
+    for (std::size_t i = 0; i < t.runs.size() && i < reference.runs.size(); ++i)
+        if (reference.runs[i] > 0) r.push_back(t.runs[i] / reference.runs[i]);
+    std::sort(r.begin(), r.end());
+    return r.empty() ? 0 : r[r.size() / 2];
 }
 
 }  // namespace bench

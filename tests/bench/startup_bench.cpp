@@ -4,7 +4,11 @@
 // basic level, large fetch, in this process) and against the bare start and
 // end of the program (a refused switch: nothing read).
 //
-//   startup_bench.exe [runs] [uninstall.exe]      (5, the built one)
+//   startup_bench.exe [runs] [uninstall.exe] [other uninstall.exe]
+//
+// runs: 5; uninstall.exe: the built one.  With a second uninstaller (an
+// earlier build, say), its window is timed in the same rounds, so that the
+// two compare round by round.
 //
 // The tree: 20,000 files in 2,000 folders below C:\orvbench_startup\Lumadesk,
 // four or five levels deep, ten files per folder, half of them help files,
@@ -28,7 +32,9 @@
 #include "uninstall/kxlib/paths.h"
 
 using bench::LeastList;
+using bench::PairedMedian;
 using bench::Seconds;
+using bench::Timing;
 
 namespace {
 
@@ -127,24 +133,14 @@ double BareStart(const std::string& exe) {
     });
 }
 
-struct Timing {
-    const char* name;
-    std::vector<double> runs;
-    double Min() const { return *std::min_element(runs.begin(), runs.end()); }
-    double Median() const {
-        std::vector<double> r = runs;
-        std::sort(r.begin(), r.end());
-        return r[r.size() / 2];
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
     const std::string exe = argc > 2 ? argv[2] : ts::BuiltUninstaller();
-    if (runs < 1 || !ts::FileExists(exe)) {
-        std::fprintf(stderr, "usage: startup_bench [runs] [uninstall.exe]\n");
+    const std::string other = argc > 3 ? argv[3] : "";
+    if (runs < 1 || !ts::FileExists(exe) || (!other.empty() && !ts::FileExists(other))) {
+        std::fprintf(stderr, "usage: startup_bench [runs] [uninstall.exe] [other uninstall.exe]\n");
         return 2;
     }
     const std::string product = std::string(kRoot) + "\\Lumadesk";
@@ -158,6 +154,7 @@ int main(int argc, char** argv) {
     ts::WriteStampedFile(small + "\\Guide.chm", ts::InstallStamp());
     ts::StageUninstallEntry(kEmptyEntry, {{"Path", small}, {"DisplayName", "Orvanta Lumadesk"}});
     std::printf("uninstaller: %s\n", exe.c_str());
+    if (!other.empty()) std::printf("other uninstaller: %s\n", other.c_str());
     std::fflush(stdout);
 
     Timing least{"least listing walk", {}};
@@ -166,6 +163,7 @@ int main(int argc, char** argv) {
     Timing stamped{"ListFilesStamped", {}};
     Timing smallWindow{"window, one-file product", {}};
     Timing sorted{"FindUserFiles", {}};
+    Timing otherWindow{"other build's window", {}};
     std::size_t listed = 0;
     for (int r = -1; r < runs; ++r) {
         std::vector<std::string> files;
@@ -180,6 +178,7 @@ int main(int argc, char** argv) {
         job.ProductPath = product;
         job.ProductRoot = root;
         const double fu = Seconds([&] { uninst::FindUserFiles(job); });
+        const double ow = other.empty() ? 0 : WindowAppears(other);
         listed = files.size();
         if (r < 0) continue;  // the warming round
         least.runs.push_back(l);
@@ -188,17 +187,21 @@ int main(int argc, char** argv) {
         stamped.runs.push_back(st);
         smallWindow.runs.push_back(sw);
         sorted.runs.push_back(fu);
+        otherWindow.runs.push_back(ow);
         std::printf("round %d: least walk %.3f s, ListFilesStamped %.3f s, FindUserFiles %.3f s (%zu user files), "
                     "window %.3f s, one-file window %.3f s, bare start %.3f s\n",
                     r + 1, l, st, fu, job.UserFiles.size(), w, sw, s);
+        if (!other.empty()) std::printf("         other build's window %.3f s\n", ow);
         std::fflush(stdout);
     }
     std::printf("\nfiles the least walk listed: %zu\n", listed);
-    std::printf("%-22s %10s %10s\n", "(seconds)", "best", "median");
-    for (const Timing* t : {&least, &stamped, &sorted, &window, &smallWindow, &bare})
-        std::printf("%-22s %10.3f %10.3f\n", t->name, t->Min(), t->Median());
-    std::printf("window / least walk: best %.2f, median %.2f\n", window.Min() / least.Min(),
-                window.Median() / least.Median());
+    std::printf("%-24s %10s %10s %18s\n", "(seconds)", "best", "median", "paired / least");
+    std::vector<const Timing*> rows{&least, &stamped, &sorted, &window, &smallWindow, &bare};
+    if (!other.empty()) rows.push_back(&otherWindow);
+    for (const Timing* t : rows)
+        std::printf("%-24s %10.3f %10.3f %17.2fx\n", t->name, t->Min(), t->Median(), PairedMedian(*t, least));
+    if (!other.empty())
+        std::printf("window / other build's window, paired median: %.2fx\n", PairedMedian(window, otherWindow));
 
     ts::RemoveUninstallEntry(kEntry);
     ts::RemoveUninstallEntry(kEmptyEntry);
