@@ -11,9 +11,9 @@
 #include "folvex/runtime/FolvexProduct.h"
 #include "folvex/runtime/FolvexRoutines.h"
 #include "folvex/runtime/FolvexStrings.h"
-#include "framework/application.h"
-#include "framework/dialogs.h"
-#include "framework/forms.h"
+#include "framework/ui/application.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/forms.h"
 
 namespace folvex {
 

@@ -11,12 +11,12 @@
 #include "folvex/runtime/FolvexComponent.h"
 #include "folvex/runtime/FolvexProduct.h"
 #include "folvex/runtime/FolvexRoutines.h"
-#include "framework/application.h"
-#include "framework/extctrls.h"
-#include "framework/forms.h"
-#include "framework/olectrls.h"
-#include "framework/registry.h"
-#include "framework/sysutils.h"
+#include "framework/base/registry.h"
+#include "framework/base/sysutils.h"
+#include "framework/ole/olectrls.h"
+#include "framework/ui/application.h"
+#include "framework/ui/extctrls.h"
+#include "framework/ui/forms.h"
 
 namespace folvex {
 

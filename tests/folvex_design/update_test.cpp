@@ -9,8 +9,9 @@
 #include <thread>
 
 #include "folvex/runtime/Folvex.h"
-#include "framework/application.h"
-#include "framework/forms.h"
+#include "framework/ui/application.h"
+#include "framework/ui/extctrls.h"
+#include "framework/ui/forms.h"
 #include "tests/folvex_design/update_fixture.h"
 #include "tests/support/winauto.h"
 

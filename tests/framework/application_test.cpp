@@ -3,8 +3,8 @@
 // system's formats.
 #include <gtest/gtest.h>
 
-#include "framework/application.h"
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
+#include "framework/ui/application.h"
 #include "tests/support/winauto.h"
 
 using namespace fw;

@@ -3,7 +3,12 @@
 // close actions, modal forms, timers, errors escaping handlers.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "tests/framework/testforms.h"
@@ -408,6 +413,46 @@ TEST(FormText, FaultsNameTheLine) {
     fails("object Root: TOther\nend\n", "TOther");
     fails("object Root: TThingRoot\n  object a: TThing\n", "'end' expected");
     EXPECT_THROW(ReadResourceText("NoSuchForm"), EResNotFound);
+}
+
+// --- the class registry -------------------------------------------------------------
+
+TEST(ClassRegistry, TheLinkedLayersRegisterTheirStreamableClassesThemselves) {
+    // This program links the layers up to ui and registers none of these:
+    // their units do.  It links no OLE layer, so none of its classes is here.
+    for (const char* name : {"TLabel", "TButton", "TCheckBox", "TEdit", "TListBox", "TRadioGroup", "TPanel",
+                             "TMenuItem", "TTimer", "TForm", "TOpenDialog", "TSaveDialog"})
+        EXPECT_NE(GetClass(name), nullptr) << name;
+    for (const char* name : {"TOleContainer", "TWebBrowser", "TOleControl", "TCustomPanel"})
+        EXPECT_EQ(GetClass(name), nullptr) << name;
+}
+
+TEST(FormText, AnEditFieldIsReadAndWrittenBack) {
+    const std::string text =
+        "object Root: TForm\r\n"
+        "  object edPage: TEdit\r\n"
+        "    Left = 8\r\n"
+        "    Top = 4\r\n"
+        "    Width = 60\r\n"
+        "    Height = 21\r\n"
+        "    ReadOnly = True\r\n"
+        "    TabStop = False\r\n"
+        "  end\r\n"
+        "end\r\n";
+    std::string written;
+    for (int pass = 0; pass < 2; ++pass) {
+        std::unique_ptr<TForm, FreeComponent> root(new TForm(nullptr));
+        ReadComponentText(pass == 0 ? text : written, root.get());
+        auto* edit = dynamic_cast<TEdit*>(root->FindComponent("edPage"));
+        ASSERT_NE(edit, nullptr) << pass;
+        EXPECT_EQ(edit->Parent(), root.get());
+        EXPECT_TRUE(edit->ReadOnly());
+        EXPECT_FALSE(edit->TabStop());
+        EXPECT_EQ(edit->BoundsRect().right, 68);
+        written = WriteComponentText(root.get());
+        EXPECT_NE(written.find("  object edPage: TEdit\r\n    Left = 8\r\n"), std::string::npos) << written;
+        EXPECT_NE(written.find("    ReadOnly = True\r\n"), std::string::npos) << written;
+    }
 }
 
 // --- shown forms --------------------------------------------------------------------

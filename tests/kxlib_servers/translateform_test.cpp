@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "framework/formres.h"
-#include "framework/forms.h"
-#include "framework/stdctrls.h"
+#include "framework/formres/formres.h"
+#include "framework/ui/forms.h"
+#include "framework/ui/stdctrls.h"
 #include "tests/kxlib_servers/fixtures.h"
 #include "uninstall/kxlib/errors.h"
 #include "uninstall/kxlib/language.h"

@@ -15,8 +15,8 @@
 #include <functional>
 #include <map>
 
-#include "framework/handles.h"
-#include "framework/sysutils.h"
+#include "framework/base/handles.h"
+#include "framework/base/sysutils.h"
 #include "uninstall/kxlib/paths.h"
 
 namespace rt {
