@@ -66,10 +66,9 @@ void TRegistry::CreateKey(const std::string& key) {
 }
 
 bool TRegistry::KeyExists(const std::string& key) {
-    HKEY k = nullptr;
+    UniqueKey k;
     LONG r = RegOpenKeyExA(BaseKey(IsRelative(key)), Stripped(key).c_str(), 0,
-                           STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &k);
-    if (r == ERROR_SUCCESS) RegCloseKey(k);
+                           STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, k.put());
     return r == ERROR_SUCCESS;
 }
 

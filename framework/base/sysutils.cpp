@@ -12,8 +12,8 @@ std::string SysErrorMessage(DWORD code) {
     DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                  FORMAT_MESSAGE_IGNORE_INSERTS,
                              nullptr, code, 0, reinterpret_cast<char*>(&buf), 0, nullptr);
+    UniqueLocal owner(buf);
     std::string s = n && buf ? std::string(buf, n) : std::string();
-    if (buf) LocalFree(buf);
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
     if (s.empty()) s = "System error " + IntToStr(code);
     return s;

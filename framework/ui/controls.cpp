@@ -24,19 +24,12 @@ int ScreenPixelsPerInch() {
 
 TFont::TFont() = default;
 
-TFont::~TFont() {
-    if (handle_) DeleteObject(handle_);
-}
+TFont::~TFont() = default;
 
 void TFont::Changed() {
-    if (handle_) {
-        // Windows still using the old font get the new one from OnChange.
-        HFONT old = handle_;
-        handle_ = nullptr;
-        if (OnChange) OnChange();
-        DeleteObject(old);
-        return;
-    }
+    // Windows still using the old font get the new one from OnChange; the
+    // old one goes after that.
+    UniqueFont old = std::move(handle_);
     if (OnChange) OnChange();
 }
 
@@ -91,13 +84,13 @@ bool TFont::SameAs(const TFont& f) const {
 
 HFONT TFont::Handle() const {
     if (!handle_) {
-        handle_ = CreateFontA(height_, 0, 0, 0, (style_ & fsBold) ? FW_BOLD : FW_NORMAL,
+        handle_.reset(CreateFontA(height_, 0, 0, 0, (style_ & fsBold) ? FW_BOLD : FW_NORMAL,
                               (style_ & fsItalic) != 0, (style_ & fsUnderline) != 0,
                               (style_ & fsStrikeOut) != 0, static_cast<BYTE>(charset_),
                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_DONTCARE, name_.c_str());
+                              DEFAULT_PITCH | FF_DONTCARE, name_.c_str()));
     }
-    return handle_;
+    return handle_.get();
 }
 
 // --- TControl ---------------------------------------------------------------
@@ -316,7 +309,6 @@ TWinControl::~TWinControl() {
         if (!controls_.empty() && controls_.back() == c) controls_.pop_back();
     }
     DestroyHandle();
-    if (brush_) DeleteObject(brush_);
 }
 
 TWinControl* TWinControl::FromHandle(HWND h) {
@@ -492,11 +484,10 @@ void TWinControl::WndProc(TMessage& m) {
 
 HBRUSH TWinControl::ColorBrush() {
     if (!brush_ || brushColor_ != color_) {
-        if (brush_) DeleteObject(brush_);
-        brush_ = CreateSolidBrush(ColorToRGB(color_));
+        brush_.reset(CreateSolidBrush(ColorToRGB(color_)));
         brushColor_ = color_;
     }
-    return brush_;
+    return brush_.get();
 }
 
 HBRUSH TWinControl::CtlColor(HDC dc) {

@@ -53,7 +53,7 @@ private:
     unsigned style_ = 0;
     TColor color_ = clWindowText;
     int charset_ = DEFAULT_CHARSET;
-    mutable HFONT handle_ = nullptr;
+    mutable UniqueFont handle_;
 };
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
@@ -320,7 +320,7 @@ private:
     void ApplyAnchors(const RECT& client);
     friend class TControl;
     WNDPROC defProc_ = nullptr;  // the class's procedure (subclassed system controls)
-    HBRUSH brush_ = nullptr;
+    UniqueBrush brush_;
     TColor brushColor_ = 0;
     int alignDisabled_ = 0;
     bool aligning_ = false;

@@ -9,34 +9,6 @@ namespace fw {
 
 namespace {
 
-struct GdiObjectTraits {
-    static HGDIOBJ none() { return nullptr; }
-    static bool invalid(HGDIOBJ h) { return h == nullptr; }
-    static void close(HGDIOBJ h) { DeleteObject(h); }
-};
-using UniqueGdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
-
-struct DcTraits {
-    static HDC none() { return nullptr; }
-    static bool invalid(HDC h) { return h == nullptr; }
-    static void close(HDC h) { DeleteDC(h); }
-};
-using UniqueDc = UniqueHandle<HDC, DcTraits>;
-
-// The canvas's font selected for one drawing call, the previous one put back
-// afterwards, so that the font object is never left selected when it changes.
-class FontSelection {
-public:
-    FontSelection(HDC dc, HFONT f) : dc_(dc), old_(f ? SelectObject(dc, f) : nullptr) {}
-    ~FontSelection() { if (old_) SelectObject(dc_, old_); }
-    FontSelection(const FontSelection&) = delete;
-    FontSelection& operator=(const FontSelection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
 int BitsOf(TPixelFormat f) { return f == pf32bit ? 32 : 24; }
 
 int StrideOf(int width, TPixelFormat f) { return ((width * BitsOf(f) + 31) / 32) * 4; }
@@ -57,19 +29,17 @@ BITMAPINFOHEADER InfoHeader(int width, int height, TPixelFormat f) {
 
 // --- TCanvas -----------------------------------------------------------------
 
-TCanvas::~TCanvas() {
-    if (ownsDc_ && dc_) DeleteDC(dc_);
-}
+TCanvas::~TCanvas() = default;
 
 void TCanvas::FillRect(const RECT& r) {
     if (!dc_) return;
-    UniqueGdiObject brush(CreateSolidBrush(ColorToRGB(brush_.Color())));
-    ::FillRect(dc_, &r, static_cast<HBRUSH>(brush.get()));
+    UniqueBrush brush(CreateSolidBrush(ColorToRGB(brush_.Color())));
+    ::FillRect(dc_, &r, brush.get());
 }
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
     if (!dc_) return;
-    FontSelection sel(dc_, font_.Handle());
+    GdiSelection font(dc_, font_.Handle());
     SetTextColor(dc_, ColorToRGB(font_.Color()));
     SetBkColor(dc_, ColorToRGB(brush_.Color()));
     SetBkMode(dc_, OPAQUE);
@@ -80,7 +50,7 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
 
 int TCanvas::TextWidth(const std::string& text) {
     if (!dc_) return 0;
-    FontSelection sel(dc_, font_.Handle());
+    GdiSelection font(dc_, font_.Handle());
     SIZE s{};
     GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &s);
     return s.cx;
@@ -88,7 +58,7 @@ int TCanvas::TextWidth(const std::string& text) {
 
 int TCanvas::TextHeight(const std::string& text) {
     if (!dc_) return 0;
-    FontSelection sel(dc_, font_.Handle());
+    GdiSelection font(dc_, font_.Handle());
     SIZE s{};
     GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &s);
     return s.cy;
@@ -103,9 +73,9 @@ void TCanvas::SetPixel(int x, int y, TColor c) {
 // --- TBitmap -----------------------------------------------------------------
 
 TBitmap::TBitmap() {
-    canvas_.dc_ = CreateCompatibleDC(nullptr);
-    CheckBool(canvas_.dc_ != nullptr, "CreateCompatibleDC");
-    canvas_.ownsDc_ = true;
+    canvas_.ownDc_.reset(CreateCompatibleDC(nullptr));
+    CheckBool(canvas_.ownDc_ ? TRUE : FALSE, "CreateCompatibleDC");
+    canvas_.dc_ = canvas_.ownDc_.get();
 }
 
 TBitmap::TBitmap(int width, int height, TPixelFormat format) : TBitmap() {
@@ -114,50 +84,46 @@ TBitmap::TBitmap(int width, int height, TPixelFormat format) : TBitmap() {
 }
 
 TBitmap::~TBitmap() {
-    if (bitmap_) {
-        SelectObject(canvas_.dc_, oldBitmap_);
-        DeleteObject(bitmap_);
-    }
+    // The bitmap leaves the context before its owner deletes it.
+    if (bitmap_) SelectObject(canvas_.dc_, oldBitmap_);
 }
 
 void TBitmap::SetSize(int width, int height) {
     if (width < 0 || height < 0) throw Exception("Invalid bitmap size");
     if (width == width_ && height == height_) return;
-    Recreate(width, height, format_, bitmap_, width_, height_);
+    Recreate(width, height, format_, bitmap_.get(), width_, height_);
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat f) {
     if (f == format_) return;
-    Recreate(width_, height_, f, bitmap_, width_, height_);
+    Recreate(width_, height_, f, bitmap_.get(), width_, height_);
 }
 
 // Makes the new DIB section, white, puts it into the canvas in place of the
 // old one and copies the overlap of CopyFrom (the old picture or a loaded
 // one) into it.
 void TBitmap::Recreate(int width, int height, TPixelFormat format, HBITMAP copyFrom, int fromW, int fromH) {
-    HBITMAP made = nullptr;
+    UniqueBitmap made;
     void* bits = nullptr;
     if (width > 0 && height > 0) {
         BITMAPINFO bi{};
         bi.bmiHeader = InfoHeader(width, height, format);
-        made = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        CheckBool(made != nullptr, "CreateDIBSection");
+        made.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        CheckBool(made ? TRUE : FALSE, "CreateDIBSection");
         std::memset(bits, 0xFF, bi.bmiHeader.biSizeImage);
     }
     // A bitmap is selected into one context at a time: the new one goes into
     // the canvas first, which frees the old one for the copy.
-    HGDIOBJ prev = made ? SelectObject(canvas_.dc_, made)
+    HGDIOBJ prev = made ? SelectObject(canvas_.dc_, made.get())
                         : (bitmap_ ? SelectObject(canvas_.dc_, oldBitmap_) : nullptr);
     if (!bitmap_) oldBitmap_ = prev;  // the context's own bitmap, put back at the end
     if (made && copyFrom && fromW > 0 && fromH > 0) {
         UniqueDc src(CreateCompatibleDC(nullptr));
-        HGDIOBJ old = SelectObject(src.get(), copyFrom);
+        GdiSelection from(src.get(), copyFrom);
         BitBlt(canvas_.dc_, 0, 0, fromW, fromH, src.get(), 0, 0, SRCCOPY);
-        SelectObject(src.get(), old);
     }
-    if (bitmap_) DeleteObject(bitmap_);
     if (!made) oldBitmap_ = nullptr;
-    bitmap_ = made;
+    bitmap_ = std::move(made);  // the old one, selected nowhere now, goes
     bits_ = bits;
     // A size with one side 0 has no pixels but keeps its numbers, so that
     // setting width and height one after the other works.
@@ -202,8 +168,8 @@ void TBitmap::SaveToFile(const std::string& fileName) {
 }
 
 void TBitmap::LoadFromFile(const std::string& fileName) {
-    UniqueGdiObject loaded(LoadImageA(nullptr, fileName.c_str(), IMAGE_BITMAP, 0, 0,
-                                      LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    UniqueBitmap loaded(static_cast<HBITMAP>(
+        LoadImageA(nullptr, fileName.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     if (!loaded) {
         DWORD e = GetLastError();
         throw EOSError(e, "Cannot load bitmap \"" + fileName + "\"");
@@ -215,7 +181,7 @@ void TBitmap::LoadFromFile(const std::string& fileName) {
     TPixelFormat f = ds.dsBmih.biBitCount == 32 ? pf32bit : pf24bit;
     // Drop the old picture first: the loaded one is copied in whole.
     Recreate(0, 0, f, nullptr, 0, 0);
-    Recreate(w, h, f, static_cast<HBITMAP>(loaded.get()), w, h);
+    Recreate(w, h, f, loaded.get(), w, h);
 }
 
 // --- painting windows ----------------------------------------------------------
@@ -225,16 +191,12 @@ namespace {
 // A memory device context with a bitmap of its own, compatible with Like.
 struct Layer {
     UniqueDc dc;
-    UniqueGdiObject bitmap;
-    HGDIOBJ old = nullptr;
+    UniqueBitmap bitmap;
+    GdiSelection selected;
     Layer(HDC like, int w, int h)
-        : dc(CreateCompatibleDC(like)), bitmap(CreateCompatibleBitmap(like, w > 0 ? w : 1, h > 0 ? h : 1)) {
-        if (dc && bitmap) old = SelectObject(dc.get(), bitmap.get());
-    }
-    ~Layer() { if (old) SelectObject(dc.get(), old); }
-    Layer(const Layer&) = delete;
-    Layer& operator=(const Layer&) = delete;
-    explicit operator bool() const { return dc && bitmap && old; }
+        : dc(CreateCompatibleDC(like)), bitmap(CreateCompatibleBitmap(like, w > 0 ? w : 1, h > 0 ? h : 1)),
+          selected(bitmap ? dc.get() : nullptr, bitmap.get()) {}
+    explicit operator bool() const { return dc && bitmap; }
 };
 
 // The frame the system would draw: an edge for a border and the caption bar.

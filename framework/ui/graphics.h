@@ -50,10 +50,8 @@ public:
 
 private:
     friend class TBitmap;
-    void SelectFont();
     HDC dc_ = nullptr;
-    bool ownsDc_ = false;
-    HGDIOBJ oldFont_ = nullptr;
+    UniqueDc ownDc_;  // a bitmap's memory context; empty on a context given
     TFont font_;
     TBrush brush_;
 };
@@ -81,7 +79,7 @@ public:
     void SetPixelFormat(TPixelFormat f);
 
     TCanvas& Canvas() { return canvas_; }
-    HBITMAP Handle() const { return bitmap_; }
+    HBITMAP Handle() const { return bitmap_.get(); }
     // The pixels of a row (0 is the top), blue, green, red (and a fourth
     // byte at 32 bits) per pixel; valid until the size or format changes.
     std::uint8_t* ScanLine(int row);
@@ -100,8 +98,8 @@ private:
     void Recreate(int width, int height, TPixelFormat format, HBITMAP copyFrom, int fromW, int fromH);
     int width_ = 0, height_ = 0;
     TPixelFormat format_ = pf24bit;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ oldBitmap_ = nullptr;
+    UniqueBitmap bitmap_;
+    HGDIOBJ oldBitmap_ = nullptr;  // the context's own bitmap, selected back before bitmap_ goes
     void* bits_ = nullptr;
     TCanvas canvas_;
 };

@@ -93,14 +93,14 @@ void TLabel::SetShowAccelChar(bool v) {
 
 void TLabel::AdjustSize() {
     if (!autoSize_ || HasState(csLoading)) return;
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font_.Handle());
     RECT r{0, 0, wordWrap_ ? std::max(width_, 1) : 0, 0};
-    UINT flags = DT_CALCRECT | (wordWrap_ ? DT_WORDBREAK : 0) | (showAccelChar_ ? 0 : DT_NOPREFIX);
-    std::string text = caption_.empty() ? " " : caption_;
-    DrawTextA(dc, text.c_str(), -1, &r, flags);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    {
+        WindowDc screen;
+        GdiSelection font(screen.get(), font_.Handle());
+        UINT flags = DT_CALCRECT | (wordWrap_ ? DT_WORDBREAK : 0) | (showAccelChar_ ? 0 : DT_NOPREFIX);
+        std::string text = caption_.empty() ? " " : caption_;
+        DrawTextA(screen.get(), text.c_str(), -1, &r, flags);
+    }
     int w = wordWrap_ ? width_ : r.right - r.left;
     SetBounds(left_, top_, w, r.bottom - r.top);
 }
@@ -507,19 +507,20 @@ void TCustomPanel::AdjustClientRect(RECT& r) const {
 
 namespace {
 void Frame3D(HDC dc, RECT& r, COLORREF topLeft, COLORREF bottomRight, int width) {
+    UniquePen tl(CreatePen(PS_SOLID, 1, topLeft)), br(CreatePen(PS_SOLID, 1, bottomRight));
     for (int i = 0; i < width; ++i) {
-        HPEN tl = CreatePen(PS_SOLID, 1, topLeft), br = CreatePen(PS_SOLID, 1, bottomRight);
-        HGDIOBJ old = SelectObject(dc, tl);
-        MoveToEx(dc, r.left, r.bottom - 1, nullptr);
-        LineTo(dc, r.left, r.top);
-        LineTo(dc, r.right - 1, r.top);
-        SelectObject(dc, br);
-        MoveToEx(dc, r.right - 1, r.top, nullptr);
-        LineTo(dc, r.right - 1, r.bottom - 1);
-        LineTo(dc, r.left - 1, r.bottom - 1);
-        SelectObject(dc, old);
-        DeleteObject(tl);
-        DeleteObject(br);
+        {
+            GdiSelection pen(dc, tl.get());
+            MoveToEx(dc, r.left, r.bottom - 1, nullptr);
+            LineTo(dc, r.left, r.top);
+            LineTo(dc, r.right - 1, r.top);
+        }
+        {
+            GdiSelection pen(dc, br.get());
+            MoveToEx(dc, r.right - 1, r.top, nullptr);
+            LineTo(dc, r.right - 1, r.bottom - 1);
+            LineTo(dc, r.left - 1, r.bottom - 1);
+        }
         InflateRect(&r, -1, -1);
     }
 }
@@ -542,13 +543,12 @@ void TCustomPanel::Paint(HDC dc) {
     InflateRect(&r, -borderWidth_, -borderWidth_);
     Bevel(dc, r, bevelInner_, bevelWidth_);
     if (!caption_.empty()) {
-        HGDIOBJ old = SelectObject(dc, font_.Handle());
+        GdiSelection font(dc, font_.Handle());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, ColorToRGB(font_.Color()));
         UINT fmt = DT_SINGLELINE | DT_VCENTER |
                    (alignment_ == taCenter ? DT_CENTER : alignment_ == taRightJustify ? DT_RIGHT : DT_LEFT);
         DrawTextA(dc, caption_.c_str(), -1, &r, fmt);
-        SelectObject(dc, old);
     }
 }
 

@@ -179,8 +179,6 @@ TDesignerWindow::~TDesignerWindow() {
         f->Free();
     }
     if (tooltip_) DestroyWindow(tooltip_);
-    for (auto& b : bitmaps_)
-        if (b.second) DeleteObject(b.second);
 }
 
 void TDesignerWindow::Start(const std::vector<std::string>& args) {
@@ -209,20 +207,15 @@ void TDesignerWindow::Start(const std::vector<std::string>& args) {
 void TDesignerWindow::LoadPackage(const std::string& given) {
     std::string path = FullPath(given);
     // The package's own folder is searched for what it links.
-    HMODULE m = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!m) throw EOSError(GetLastError(), "Cannot load the package " + path);
+    UniqueModule loaded(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    if (!loaded) throw EOSError(GetLastError(), "Cannot load the package " + path);
     for (const auto& p : packages_)
-        if (p.module == m) {
-            FreeLibrary(m);  // loaded once already: this load's reference only
-            return;
-        }
+        if (p.module == loaded.get()) return;  // loaded once already: this load's reference goes
     // The entry is a plain C function without arguments.
-    FARPROC entry = GetProcAddress(m, "Register");
-    if (!entry) {
-        FreeLibrary(m);
-        throw Exception("The package " + path + " has no registration entry Register");
-    }
+    FARPROC entry = GetProcAddress(loaded.get(), "Register");
+    if (!entry) throw Exception("The package " + path + " has no registration entry Register");
     // Never unloaded: its classes and components live until the end.
+    HMODULE m = loaded.release();
     RegisterResourceModule(m);
     packages_.push_back(Package{path, m, PackageDescription(m, path)});
     std::string list;
@@ -253,12 +246,12 @@ void TDesignerWindow::LoadPackage(const std::string& given) {
 HBITMAP TDesignerWindow::PaletteBitmap(const TMetaClass& mc) {
     std::string name = UpperCase(mc.ClassName());
     for (const auto& b : bitmaps_)
-        if (b.first == name) return b.second;
-    HBITMAP bmp = nullptr;
+        if (b.first == name) return b.second.get();
+    UniqueBitmap bmp;
     for (auto it = packages_.rbegin(); it != packages_.rend() && !bmp; ++it)
-        bmp = static_cast<HBITMAP>(LoadImageA(it->module, name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
-    bitmaps_.emplace_back(name, bmp);
-    return bmp;
+        bmp.reset(static_cast<HBITMAP>(LoadImageA(it->module, name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
+    bitmaps_.emplace_back(name, std::move(bmp));
+    return bitmaps_.back().second.get();
 }
 
 void TDesignerWindow::BuildPalette() {

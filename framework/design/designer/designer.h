@@ -108,7 +108,7 @@ private:
     std::vector<TComponent*> selection_;
     HWND grab_[4] = {};
     std::vector<Package> packages_;
-    std::vector<std::pair<std::string, HBITMAP>> bitmaps_;
+    std::vector<std::pair<std::string, UniqueBitmap>> bitmaps_;  // shown by palette buttons
     int filter_ = 0;
 };
 
