@@ -24,11 +24,6 @@ namespace {
 
 constexpr int kCheckIntervalDays = 7;
 
-// Frees a component the framework's way (BeforeDestruction first).
-struct FreeComponent {
-    void operator()(fw::TComponent* c) const { c->Free(); }
-};
-
 // Today at midnight, local time.
 SYSTEMTIME Today() {
     SYSTEMTIME t;
@@ -99,7 +94,7 @@ void LiveUpdate(const std::string& productCode, const std::string& productName, 
         if (server.empty()) server = kUpdateServer;
         int location = GetFileLocation(GetWindowsDir());  // 0 when the volume cannot be read
 
-        std::unique_ptr<fw::TForm, FreeComponent> window(new fw::TForm(nullptr));
+        std::unique_ptr<fw::TForm, fw::FreeComponent> window(new fw::TForm(nullptr));
         window->SetCaption("Orvanta Live Update");
         window->SetBorderStyle(fw::bsDialog);
         window->SetPosition(fw::poScreenCenter);

@@ -133,21 +133,11 @@ void TComponentProperty::GetValues(const std::function<void(const std::string&)>
 }
 
 std::string TWideStringProperty::GetValue() {
-    std::wstring w = GetPropInfo().GetWStr(GetComponent(0));
-    if (w.empty()) return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string a(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), a.data(), n, nullptr, nullptr);
-    return a;
+    return WideToAnsi(GetPropInfo().GetWStr(GetComponent(0)));
 }
 
 void TWideStringProperty::SetValue(const std::string& v) {
-    std::wstring w;
-    if (!v.empty()) {
-        int n = MultiByteToWideChar(CP_ACP, 0, v.data(), static_cast<int>(v.size()), nullptr, 0);
-        w.assign(static_cast<size_t>(n), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, v.data(), static_cast<int>(v.size()), w.data(), n);
-    }
+    std::wstring w = AnsiToWide(v);
     for (int i = 0; i < PropCount(); ++i) {
         TComponent* c = GetComponent(i);
         if (FindProperty(c, GetName()) == &GetPropInfo()) GetPropInfo().SetWStr(c, w);

@@ -363,11 +363,17 @@ private:
 
 // --- writing ------------------------------------------------------------------
 
-std::string Quote(const std::string& s) {
+// A text as the format writes it: printable ASCII in quotes (a quote
+// doubled), every other code unit as #nnn: a byte of the ANSI code page for
+// a string, a UTF-16 code unit for a wide string.
+template <typename Text>
+std::string Quote(const Text& s) {
     if (s.empty()) return "''";
+    using Unit = std::make_unsigned_t<typename Text::value_type>;
     std::string out;
     bool inQuote = false;
-    for (unsigned char c : s) {
+    for (auto ch : s) {
+        auto c = static_cast<Unit>(ch);
         if (c >= 32 && c < 127) {
             if (!inQuote) {
                 out += '\'';
@@ -381,30 +387,6 @@ std::string Quote(const std::string& s) {
                 inQuote = false;
             }
             out += "#" + IntToStr(c);
-        }
-    }
-    if (inQuote) out += '\'';
-    return out;
-}
-
-std::string QuoteWide(const std::wstring& s) {
-    if (s.empty()) return "''";
-    std::string out;
-    bool inQuote = false;
-    for (wchar_t c : s) {
-        if (c >= 32 && c < 127) {
-            if (!inQuote) {
-                out += '\'';
-                inQuote = true;
-            }
-            if (c == L'\'') out += "''";
-            else out += static_cast<char>(c);
-        } else {
-            if (inQuote) {
-                out += '\'';
-                inQuote = false;
-            }
-            out += "#" + IntToStr(static_cast<unsigned>(c));
         }
     }
     if (inQuote) out += '\'';
@@ -436,7 +418,7 @@ private:
     std::string ValueText(TComponent* c, const TPropInfo& p, const std::string& listIndent) {
         switch (p.Kind) {
             case TPropKind::String: return Quote(p.GetStr(c));
-            case TPropKind::WideString: return QuoteWide(p.GetWStr(c));
+            case TPropKind::WideString: return Quote(p.GetWStr(c));
             case TPropKind::Integer: {
                 long long v = p.GetOrd(c);
                 return p.ColorValue ? ColorToString(static_cast<TColor>(v)) : IntToStr(v);

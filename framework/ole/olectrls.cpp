@@ -8,17 +8,8 @@ namespace fw {
 
 // --- the sites -----------------------------------------------------------------
 
-namespace {
-int PixelsPerInch(bool horizontal) {
-    HDC dc = GetDC(nullptr);
-    int ppi = dc ? GetDeviceCaps(dc, horizontal ? LOGPIXELSX : LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
-    return ppi > 0 ? ppi : 96;
-}
-}  // namespace
-
-LONG PixelsToHimetric(LONG px, bool horizontal) { return MulDiv(px, 2540, PixelsPerInch(horizontal)); }
-LONG HimetricToPixels(LONG hm, bool horizontal) { return MulDiv(hm, PixelsPerInch(horizontal), 2540); }
+LONG PixelsToHimetric(LONG px, bool horizontal) { return MulDiv(px, 2540, Screen.PixelsPerInch(horizontal)); }
+LONG HimetricToPixels(LONG hm, bool horizontal) { return MulDiv(hm, Screen.PixelsPerInch(horizontal), 2540); }
 
 // The IDispatch methods of an object called by dispatch identifier only
 // (ambient properties, events): no type information, no names.

@@ -17,11 +17,14 @@ LRESULT CALLBACK AppWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-// Windows of this thread disabled while a message box is open.
+struct EnabledWindows {
+    std::vector<HWND>* list;
+    HWND modal;
+};
 BOOL CALLBACK CollectEnabled(HWND hwnd, LPARAM lp) {
-    auto* list = reinterpret_cast<std::vector<HWND>*>(lp);
-    if (hwnd != Application.Handle() && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
-        list->push_back(hwnd);
+    auto* d = reinterpret_cast<EnabledWindows*>(lp);
+    if (hwnd != d->modal && hwnd != Application.Handle() && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
+        d->list->push_back(hwnd);
     return TRUE;
 }
 
@@ -65,15 +68,8 @@ std::string TApplication::ExeName() const {
 }
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT style) {
-    std::vector<HWND> disabled;
-    EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&disabled));
-    HWND active = GetActiveWindow();
-    for (HWND w : disabled) EnableWindow(w, FALSE);
-    int r = ::MessageBoxA(handle_, text.c_str(), caption.c_str(), style | MB_SETFOREGROUND);
-    for (HWND w : disabled)
-        if (IsWindow(w)) EnableWindow(w, TRUE);
-    if (active && IsWindow(active)) SetActiveWindow(active);
-    return r;
+    TDisabledWindows others;
+    return ::MessageBoxA(handle_, text.c_str(), caption.c_str(), style | MB_SETFOREGROUND);
 }
 
 int TApplication::AddMessageFilter(MessageFilter f) {
@@ -169,9 +165,43 @@ HCURSOR TScreen::CursorHandle(TCursor c) {
     return LoadCursorA(nullptr, id);
 }
 
+int TScreen::PixelsPerInch(bool horizontal) const {
+    static const int ppi[2] = {[] {
+        WindowDc screen;
+        int v = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+        return v > 0 ? v : 96;
+    }(), [] {
+        WindowDc screen;
+        int v = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
+        return v > 0 ? v : 96;
+    }()};
+    return ppi[horizontal ? 1 : 0];
+}
+
 void TScreen::SetCursor(TCursor c) {
     cursor_ = c;
     ::SetCursor(CursorHandle(c));
+}
+
+TDisabledWindows::TDisabledWindows(HWND modal) {
+    EnabledWindows data{&disabled_, modal};
+    EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&data));
+    active_ = GetActiveWindow();
+    for (HWND w : disabled_) EnableWindow(w, FALSE);
+}
+
+void TDisabledWindows::Enable() {
+    if (enabled_) return;
+    enabled_ = true;
+    for (HWND w : disabled_)
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+}
+
+void TDisabledWindows::Restore() {
+    Enable();
+    if (restored_) return;
+    restored_ = true;
+    if (active_ && IsWindow(active_)) SetActiveWindow(active_);
 }
 
 void ShowMessage(const std::string& text) {

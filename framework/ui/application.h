@@ -1,7 +1,8 @@
 // TApplication (the global Application: title, hidden owner window, the
 // forms it owns and its main form, message loop, message boxes, the handling
 // of errors escaping event handlers),
-// TScreen (the global Screen: the mouse cursor) and ShowMessage.
+// TScreen (the global Screen: the mouse cursor, pixels per inch),
+// TDisabledWindows (the other windows of a modal window) and ShowMessage.
 #pragma once
 
 #include <windows.h>
@@ -126,9 +127,36 @@ public:
     // value is not crDefault.
     void SetCursor(TCursor c);
     static HCURSOR CursorHandle(TCursor c);
+    // The screen's logical pixels per inch, vertically (font sizes) or
+    // horizontally; read once, as the system fixes it for the session.
+    int PixelsPerInch(bool horizontal = false) const;
 
 private:
     TCursor cursor_ = crDefault;
+};
+
+// The application's other windows while a modal window is open (a message
+// box, a form's ShowModal): the thread's visible, enabled windows but the
+// modal one and Application's hidden window are disabled when it is made;
+// Restore enables them again and activates the window that was active.
+class TDisabledWindows {
+public:
+    explicit TDisabledWindows(HWND modal = nullptr);
+    ~TDisabledWindows() { Restore(); }
+    TDisabledWindows(const TDisabledWindows&) = delete;
+    TDisabledWindows& operator=(const TDisabledWindows&) = delete;
+
+    // Enables the windows again (those still alive); the first call only.
+    void Enable();
+    // Enable, then activates the window that was active before; the first
+    // call only.
+    void Restore();
+
+private:
+    std::vector<HWND> disabled_;
+    HWND active_ = nullptr;
+    bool enabled_ = false;
+    bool restored_ = false;
 };
 
 extern TApplication Application;

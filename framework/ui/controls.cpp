@@ -9,19 +9,6 @@ namespace fw {
 
 // --- TFont ------------------------------------------------------------------
 
-namespace {
-int ScreenPixelsPerInch() {
-    static int ppi = 0;
-    if (!ppi) {
-        HDC dc = GetDC(nullptr);
-        ppi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-        if (dc) ReleaseDC(nullptr, dc);
-        if (ppi <= 0) ppi = 96;
-    }
-    return ppi;
-}
-}  // namespace
-
 TFont::TFont() = default;
 
 TFont::~TFont() = default;
@@ -45,9 +32,9 @@ void TFont::SetHeight(int h) {
     Changed();
 }
 
-int TFont::Size() const { return -MulDiv(height_, 72, ScreenPixelsPerInch()); }
+int TFont::Size() const { return -MulDiv(height_, 72, Screen.PixelsPerInch()); }
 
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, ScreenPixelsPerInch(), 72)); }
+void TFont::SetSize(int points) { SetHeight(-MulDiv(points, Screen.PixelsPerInch(), 72)); }
 
 void TFont::SetStyle(unsigned s) {
     if (s == style_) return;

@@ -53,17 +53,6 @@ bool DialogKeys(MSG& msg) {
     return IsDialogMessageA(root, &msg) != FALSE;
 }
 
-struct EnumData {
-    std::vector<HWND>* list;
-    HWND except;
-};
-BOOL CALLBACK CollectEnabled(HWND h, LPARAM lp) {
-    auto* d = reinterpret_cast<EnumData*>(lp);
-    if (h != d->except && h != Application.Handle() && IsWindowVisible(h) && IsWindowEnabled(h))
-        d->list->push_back(h);
-    return TRUE;
-}
-
 void InstallDialogKeys() {
     static bool installed = false;
     if (installed) return;
@@ -337,19 +326,18 @@ int TCustomForm::ShowModal() {
     Application.Initialize();
     HandleNeeded();
     // The application's other windows wait while the form is open.
-    std::vector<HWND> disabled;
-    EnumData data{&disabled, handle_};
-    EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&data));
-    HWND active = GetActiveWindow();
-    for (HWND h : disabled) EnableWindow(h, FALSE);
+    TDisabledWindows others(handle_);
     modal_ = true;
     modalResult_ = mrNone;
+    // The others are enabled before this form hides, so that activation
+    // passes to one of them and not to another program; then the window
+    // active before is activated again.  OnHide may raise: no destructor
+    // runs this.
     auto restore = [&] {
         modal_ = false;
-        for (HWND h : disabled)
-            if (IsWindow(h)) EnableWindow(h, TRUE);
+        others.Enable();
         if (handle_) Hide();
-        if (active && IsWindow(active)) SetActiveWindow(active);
+        others.Restore();
     };
     try {
         Show();

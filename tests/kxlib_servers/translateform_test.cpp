@@ -93,10 +93,7 @@ const char kForm[] = R"(object TestForm: TForm
 end
 )";
 
-struct FreeComponent {
-    void operator()(fw::TComponent* c) const { c->Free(); }
-};
-using FormPtr = std::unique_ptr<fw::TForm, FreeComponent>;
+using FormPtr = std::unique_ptr<fw::TForm, fw::FreeComponent>;
 
 FormPtr ReadForm(const std::string& text) {
     FormPtr form(new fw::TForm(nullptr));
