@@ -432,6 +432,15 @@ void TWinControl::WndProc(TMessage& m) {
                 }
             }
             break;
+        case WM_NOTIFY:
+            if (m.LParam) {
+                const auto& header = *reinterpret_cast<const NMHDR*>(m.LParam);
+                if (TWinControl* child = FromHandle(header.hwndFrom)) {
+                    m.Result = child->Notify(header);
+                    return;
+                }
+            }
+            break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
         case WM_CTLCOLOREDIT:

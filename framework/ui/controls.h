@@ -297,8 +297,11 @@ protected:
     // Shrinks r (the client area) by borders the control draws itself.
     virtual void AdjustClientRect(RECT& r) const;
     virtual void AlignControls(RECT& r);
-    // A WM_COMMAND or WM_NOTIFY addressed to this control (sent to its parent).
+    // The notifications this control's window sends to its parent, reflected
+    // to the control: a WM_COMMAND's code, and a WM_NOTIFY, whose answer is
+    // the value returned (0 unless the notification asks for another).
     virtual void Command(WORD /*code*/) {}
+    virtual LRESULT Notify(const NMHDR& /*header*/) { return 0; }
     // WM_CTLCOLOR* for this control: the brush to paint with.
     virtual HBRUSH CtlColor(HDC dc);
     HBRUSH ColorBrush();

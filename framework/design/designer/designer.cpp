@@ -113,7 +113,7 @@ TDesignerWindow::TDesignerWindow(TComponent* owner) : TForm(owner) {
     SetCaption(kTitle);
     SetBounds(0, 0, 1000, 720);
 
-    pnTop_ = new TNotifyPanel(this);
+    pnTop_ = new TCustomPanel(this);
     pnTop_->SetBevelOuter(bvNone);
     pnTop_->SetHeight(96);
     pnTop_->SetAlign(alTop);

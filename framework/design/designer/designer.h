@@ -87,7 +87,7 @@ private:
     HBITMAP PaletteBitmap(const TMetaClass& mc);
     void Layout();
 
-    TNotifyPanel* pnTop_ = nullptr;
+    TCustomPanel* pnTop_ = nullptr;
     TButton* btNew_ = nullptr;
     TButton* btOpen_ = nullptr;
     TButton* btSave_ = nullptr;

@@ -2,7 +2,7 @@
 
 namespace orvd {
 
-FW_IMPLEMENT_CLASS(TInspector, TNotifyPanel, [](TClassBuilder<TInspector>&) {})
+FW_IMPLEMENT_CLASS(TInspector, TCustomPanel, [](TClassBuilder<TInspector>&) {})
 
 namespace {
 const int kRowHeight = 22;
@@ -10,7 +10,7 @@ const int kNameWidth = 112;
 const int kDotsWidth = 22;
 }  // namespace
 
-TInspector::TInspector(TComponent* owner) : TNotifyPanel(owner) {
+TInspector::TInspector(TComponent* owner) : TCustomPanel(owner) {
     SetBevelOuter(bvLowered);
     width_ = 270;
     height_ = 400;

@@ -13,7 +13,7 @@
 
 namespace orvd {
 
-class TInspector : public TNotifyPanel {
+class TInspector : public TCustomPanel {
     FW_CLASS(TInspector)
 public:
     explicit TInspector(TComponent* owner);

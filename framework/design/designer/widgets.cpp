@@ -8,7 +8,6 @@ namespace orvd {
 FW_IMPLEMENT_CLASS(TDropList, TWinControl, [](TClassBuilder<TDropList>&) {})
 FW_IMPLEMENT_CLASS(TTabStrip, TWinControl, [](TClassBuilder<TTabStrip>&) {})
 FW_IMPLEMENT_CLASS(TToolButton, TWinControl, [](TClassBuilder<TToolButton>&) {})
-FW_IMPLEMENT_CLASS(TNotifyPanel, TCustomPanel, [](TClassBuilder<TNotifyPanel>&) {})
 
 // --- TDropList ----------------------------------------------------------------
 
@@ -121,10 +120,11 @@ RECT TTabStrip::DisplayRect() {
     return r;
 }
 
-void TTabStrip::Notify(UINT code) {
-    if (code != static_cast<UINT>(TCN_SELCHANGE)) return;
+LRESULT TTabStrip::Notify(const NMHDR& header) {
+    if (header.code != static_cast<UINT>(TCN_SELCHANGE)) return 0;
     tabIndex_ = TabIndex();
     OnChange(this);
+    return 0;
 }
 
 // --- TToolButton --------------------------------------------------------------
@@ -161,20 +161,6 @@ void TToolButton::SetDown(bool v) {
 
 void TToolButton::Command(WORD code) {
     if (code == BN_CLICKED) Click();
-}
-
-// --- TNotifyPanel -------------------------------------------------------------
-
-void TNotifyPanel::WndProc(TMessage& m) {
-    if (m.Msg == WM_NOTIFY) {
-        const auto* hdr = reinterpret_cast<const NMHDR*>(m.LParam);
-        if (auto* tabs = dynamic_cast<TTabStrip*>(FromHandle(hdr->hwndFrom))) {
-            tabs->Notify(hdr->code);
-            m.Result = 0;
-            return;
-        }
-    }
-    TCustomPanel::WndProc(m);
 }
 
 }  // namespace orvd

@@ -1,6 +1,6 @@
-// The designer's own controls over system window classes: TDropList (a drop-down-list COMBOBOX), TTabStrip (a tab control),
-// TToolButton (a push-like check button with a bitmap) and TNotifyPanel (a
-// panel that hands WM_NOTIFY on to the child that sent it).
+// The designer's own controls over system window classes: TDropList (a
+// drop-down-list COMBOBOX), TTabStrip (a tab control) and TToolButton (a
+// push-like check button with a bitmap).
 #pragma once
 
 #include <windows.h>
@@ -50,12 +50,12 @@ public:
     void SetTabIndex(int i);
     // The area below the tabs, in this control's client coordinates.
     RECT DisplayRect();
-    void Notify(UINT code);
     TNotifyEvent OnChange;
 
 protected:
     void CreateParams(TCreateParams& p) override;
     void InitWnd() override;
+    LRESULT Notify(const NMHDR& header) override;
 
 private:
     void Fill();
@@ -81,14 +81,6 @@ protected:
 private:
     bool down_ = false;
     HBITMAP bitmap_ = nullptr;
-};
-
-// A panel whose child controls hear their WM_NOTIFY messages (tab strips).
-class TNotifyPanel : public TCustomPanel {
-    FW_CLASS(TNotifyPanel)
-public:
-    explicit TNotifyPanel(TComponent* owner) : TCustomPanel(owner) {}
-    void WndProc(TMessage& m) override;
 };
 
 }  // namespace orvd
