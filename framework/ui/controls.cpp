@@ -237,8 +237,8 @@ void TControl::SetParentFont(bool v) {
 void TControl::ParentFontChanged() {
     if (!parentFont_ || !parent_) return;
     settingParentFont_ = true;
+    ScopeExit done([this] { settingParentFont_ = false; });
     font_.Assign(parent_->Font());
-    settingParentFont_ = false;
 }
 
 void TControl::SetColor(TColor c) {
@@ -648,17 +648,12 @@ void TWinControl::EnableAlign() {
 void TWinControl::Realign() {
     if (alignDisabled_ || aligning_ || HasState(csLoading | csDestroying)) return;
     aligning_ = true;
-    try {
-        RECT client = ClientRect();
-        ApplyAnchors(client);
-        RECT r = client;
-        AdjustClientRect(r);
-        AlignControls(r);
-    } catch (...) {
-        aligning_ = false;
-        throw;
-    }
-    aligning_ = false;
+    ScopeExit done([this] { aligning_ = false; });
+    RECT client = ClientRect();
+    ApplyAnchors(client);
+    RECT r = client;
+    AdjustClientRect(r);
+    AlignControls(r);
 }
 
 void TWinControl::ApplyAnchors(const RECT& client) {

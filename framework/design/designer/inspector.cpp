@@ -113,15 +113,14 @@ void TInspector::Commit(Row& r, const std::string& text) {
     // The error box that a failing setter opens takes the focus from the
     // field: that must not commit the same text again.
     if (committing_ || text == r.shown) return;
-    committing_ = true;
     try {
+        committing_ = true;
+        ScopeExit done([this] { committing_ = false; });
         r.editor->SetValue(text);
     } catch (...) {
-        committing_ = false;
         Refresh();
         throw;
     }
-    committing_ = false;
     Refresh();
 }
 
