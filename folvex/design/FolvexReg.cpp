@@ -11,9 +11,9 @@
 #include "folvex/runtime/FolvexProduct.h"
 #include "folvex/runtime/FolvexRoutines.h"
 #include "folvex/runtime/FolvexStrings.h"
-#include "framework/application.h"
-#include "framework/dialogs.h"
-#include "framework/forms.h"
+#include "framework/ui/application.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/forms.h"
 
 namespace folvex {
 
@@ -21,10 +21,6 @@ namespace {
 
 const TResString kPdfFileTitle(FOLVEX_IDS_PDF_FILE_TITLE);    // "PDF File Name"
 const TResString kPdfFileFilter(FOLVEX_IDS_PDF_FILE_FILTER);  // "PDF Files|*.pdf|All Files|*.*"
-
-struct FreeComponent {
-    void operator()(fw::TComponent* c) const { c->Free(); }
-};
 
 // The first selected component as a TFolvex; another class is an invalid cast.
 TFolvex& SelectedFolvex(const fw::TPropertyEditor& editor) {
@@ -57,7 +53,7 @@ void TLinkLabel::Click() {
 void TAboutProperty::Edit() {
     TFolvex& folvex = SelectedFolvex(*this);
     const std::string name = folvex.ProductName();
-    std::unique_ptr<fw::TForm, FreeComponent> box(new fw::TForm(nullptr));
+    std::unique_ptr<fw::TForm, fw::FreeComponent> box(new fw::TForm(nullptr));
     box->SetBorderStyle(fw::bsDialog);
     box->SetBorderIcons(0);
     box->SetPosition(fw::poScreenCenter);
@@ -95,7 +91,7 @@ void TAboutProperty::Edit() {
 
 void TFileNameProperty::Edit() {
     TFolvex& folvex = SelectedFolvex(*this);
-    std::unique_ptr<fw::TSaveDialog, FreeComponent> dialog(new fw::TSaveDialog(nullptr));
+    std::unique_ptr<fw::TSaveDialog, fw::FreeComponent> dialog(new fw::TSaveDialog(nullptr));
     dialog->SetTitle(kPdfFileTitle);
     dialog->SetFilter(kPdfFileFilter);
     dialog->SetFileName(folvex.FileName());

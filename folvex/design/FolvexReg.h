@@ -4,8 +4,8 @@
 // address, opened by the shell when clicked.
 #pragma once
 
-#include "framework/designintf.h"
-#include "framework/stdctrls.h"
+#include "framework/design/designintf.h"
+#include "framework/ui/stdctrls.h"
 
 namespace folvex {
 

@@ -7,7 +7,7 @@
 
 #include "folvex/runtime/AcroPDFLib.h"
 #include "folvex/runtime/FolvexApi.h"
-#include "framework/olectrls.h"
+#include "framework/ole/olectrls.h"
 
 namespace folvex {
 

@@ -12,8 +12,8 @@
 #include "folvex/runtime/FolvexMessages.h"
 #include "folvex/runtime/FolvexProduct.h"
 #include "folvex/runtime/PdfDisplayers.h"
-#include "framework/graphics.h"
-#include "framework/registry.h"
+#include "framework/base/registry.h"
+#include "framework/ui/graphics.h"
 
 namespace folvex {
 
@@ -133,15 +133,8 @@ FW_IMPLEMENT_CLASS(TFolvex, fw::TCustomPanel, [](fw::TClassBuilder<TFolvex>& b) 
 namespace {
 // Form resources of host programs can hold a TFolvex as soon as the package
 // is loaded.  A class of that name registered before (a second copy of the
-// package) keeps its place; nothing may leave the loader's initialisation.
-const bool kRegistered = [] {
-    try {
-        fw::RegisterClass(TFolvex::StaticClass());
-        return true;
-    } catch (...) {
-        return false;
-    }
-}();
+// package) keeps its place.
+const fw::TClassRegistration kRegistered{&TFolvex::StaticClass};
 }  // namespace
 
 TFolvex::TFolvex(fw::TComponent* owner) : fw::TCustomPanel(owner) {

@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "folvex/runtime/FolvexApi.h"
-#include "framework/extctrls.h"
-#include "framework/oleauto.h"
-#include "framework/stdctrls.h"
+#include "framework/ole/oleauto.h"
+#include "framework/ui/extctrls.h"
+#include "framework/ui/stdctrls.h"
 
 namespace folvex {
 

@@ -6,9 +6,9 @@
 #include <climits>
 #include <cstdint>
 
-#include "framework/application.h"
-#include "framework/handles.h"
-#include "framework/sysutils.h"
+#include "framework/base/handles.h"
+#include "framework/base/sysutils.h"
+#include "framework/ui/application.h"
 
 namespace folvex {
 

@@ -14,7 +14,7 @@
 
 #include "folvex/runtime/FolvexApi.h"
 #include "folvex/runtime/FolvexStrings.h"
-#include "framework/classes.h"
+#include "framework/base/classes.h"
 
 namespace folvex {
 

@@ -11,23 +11,18 @@
 #include "folvex/runtime/FolvexComponent.h"
 #include "folvex/runtime/FolvexProduct.h"
 #include "folvex/runtime/FolvexRoutines.h"
-#include "framework/application.h"
-#include "framework/extctrls.h"
-#include "framework/forms.h"
-#include "framework/olectrls.h"
-#include "framework/registry.h"
-#include "framework/sysutils.h"
+#include "framework/base/registry.h"
+#include "framework/base/sysutils.h"
+#include "framework/ole/olectrls.h"
+#include "framework/ui/application.h"
+#include "framework/ui/extctrls.h"
+#include "framework/ui/forms.h"
 
 namespace folvex {
 
 namespace {
 
 constexpr int kCheckIntervalDays = 7;
-
-// Frees a component the framework's way (BeforeDestruction first).
-struct FreeComponent {
-    void operator()(fw::TComponent* c) const { c->Free(); }
-};
 
 // Today at midnight, local time.
 SYSTEMTIME Today() {
@@ -99,7 +94,7 @@ void LiveUpdate(const std::string& productCode, const std::string& productName, 
         if (server.empty()) server = kUpdateServer;
         int location = GetFileLocation(GetWindowsDir());  // 0 when the volume cannot be read
 
-        std::unique_ptr<fw::TForm, FreeComponent> window(new fw::TForm(nullptr));
+        std::unique_ptr<fw::TForm, fw::FreeComponent> window(new fw::TForm(nullptr));
         window->SetCaption("Orvanta Live Update");
         window->SetBorderStyle(fw::bsDialog);
         window->SetPosition(fw::poScreenCenter);

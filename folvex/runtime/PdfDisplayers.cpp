@@ -5,8 +5,8 @@
 #include "folvex/runtime/AcroPDF.h"
 #include "folvex/runtime/FolvexComponent.h"
 #include "folvex/runtime/FolvexRoutines.h"
-#include "framework/extctrls.h"
-#include "framework/olectnrs.h"
+#include "framework/ole/olectnrs.h"
+#include "framework/ui/extctrls.h"
 
 namespace folvex {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "folvex/runtime/FolvexApi.h"
-#include "framework/graphics.h"
-#include "framework/oleauto.h"
+#include "framework/ole/oleauto.h"
+#include "framework/ui/graphics.h"
 
 namespace fw {
 class TOleContainer;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "folvex/viewer/ViewerForm.h"
-#include "framework/com.h"
+#include "framework/base/com.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Reader's controls are OLE objects hosted in this thread's windows.

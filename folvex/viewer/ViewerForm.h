@@ -8,9 +8,9 @@
 #include <string>
 
 #include "folvex/runtime/Folvex.h"
-#include "framework/dialogs.h"
-#include "framework/forms.h"
-#include "framework/stdctrls.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/forms.h"
+#include "framework/ui/stdctrls.h"
 
 namespace folvexview {
 

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "folvex/runtime/Folvex.h"
-#include "framework/forms.h"
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
+#include "framework/ui/forms.h"
 #include "tests/fixtures/readerdouble/readerdouble.h"
 #include "tests/support/readerdouble.h"
 #include "tests/support/staging.h"

@@ -17,9 +17,9 @@
 #include <cstdio>
 #include <string>
 
-#include "framework/handles.h"
-#include "framework/registry.h"
-#include "framework/sysutils.h"
+#include "framework/base/handles.h"
+#include "framework/base/registry.h"
+#include "framework/base/sysutils.h"
 #include "tests/support/product.h"
 
 namespace {

@@ -17,7 +17,7 @@
 
 namespace {
 
-std::string DesignerExe() { return ts::SelfFolder() + "..\\..\\framework\\designer\\orvdesign.exe"; }
+std::string DesignerExe() { return ts::SelfFolder() + "..\\..\\framework\\design\\designer\\orvdesign.exe"; }
 std::string ProbesPackage() { return ts::SelfFolder() + "OrvProbes.dll"; }
 
 // The designer started with these arguments, and the tests' own TProbe placed

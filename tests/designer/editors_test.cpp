@@ -4,7 +4,7 @@
 // palette's pages.
 #include <gtest/gtest.h>
 
-#include "framework/designintf.h"
+#include "framework/design/designintf.h"
 
 using namespace fw;
 

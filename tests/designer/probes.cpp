@@ -6,9 +6,9 @@
 // values outside 0..100.
 #include <windows.h>
 
-#include "framework/designintf.h"
-#include "framework/extctrls.h"
-#include "framework/forms.h"
+#include "framework/design/designintf.h"
+#include "framework/ui/extctrls.h"
+#include "framework/ui/forms.h"
 
 using namespace fw;
 

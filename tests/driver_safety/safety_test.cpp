@@ -5,7 +5,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 #include "tests/support/staging.h"
 #include "uninstall/driver/safety.h"
 

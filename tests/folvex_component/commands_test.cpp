@@ -2,7 +2,7 @@
 // bounds, a closed component, About, and a form resource holding a TFolvex.
 #include <functional>
 
-#include "framework/formres.h"
+#include "framework/formres/formres.h"
 #include "tests/support/viewer_fixture.h"
 
 using Component = ViewerTest;

@@ -4,8 +4,8 @@
 // and the page saved as a bitmap.
 #include <chrono>
 
-#include "framework/extctrls.h"
-#include "framework/graphics.h"
+#include "framework/ui/extctrls.h"
+#include "framework/ui/graphics.h"
 #include "tests/support/viewer_fixture.h"
 
 using Component = ViewerTest;

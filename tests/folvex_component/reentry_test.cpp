@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "folvex/runtime/PdfDisplayers.h"
-#include "framework/extctrls.h"
-#include "framework/formres.h"
+#include "framework/formres/formres.h"
+#include "framework/ui/extctrls.h"
 #include "tests/support/viewer_fixture.h"
 
 namespace {

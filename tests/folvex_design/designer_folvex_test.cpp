@@ -18,7 +18,7 @@
 
 namespace {
 
-std::string DesignerExe() { return ts::SelfFolder() + "..\\..\\framework\\designer\\orvdesign.exe"; }
+std::string DesignerExe() { return ts::SelfFolder() + "..\\..\\framework\\design\\designer\\orvdesign.exe"; }
 std::string Package() { return ts::SelfFolder() + "..\\..\\folvex\\Folvex.dll"; }
 
 HWND FindChild(HWND parent, const std::string& cls, const char* text = nullptr) {

@@ -9,8 +9,9 @@
 #include <thread>
 
 #include "folvex/runtime/Folvex.h"
-#include "framework/application.h"
-#include "framework/forms.h"
+#include "framework/ui/application.h"
+#include "framework/ui/extctrls.h"
+#include "framework/ui/forms.h"
 #include "tests/folvex_design/update_fixture.h"
 #include "tests/support/winauto.h"
 
@@ -26,12 +27,15 @@ TEST_F(UpdateTest, AtRunTimeTheComponentMakesNoTimerAndNeverTouchesTheKey) {
     form->Show();
     for (int i = 0; i < viewer->ComponentCount(); ++i)
         EXPECT_EQ(dynamic_cast<fw::TTimer*>(viewer->Components(i)), nullptr) << i;
-    // Longer than the designer's first delay, with messages handled.
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 9000) {
-        fw::Application.ProcessMessages();
-        Sleep(20);
-    }
+    // Until the moment the designer's check would run (its timer, made with
+    // the component, fires 8 s later) has passed: a timer of the test's own,
+    // made after the component, fires after it; messages are handled
+    // meanwhile as a program's loop handles them.
+    bool due = false;
+    fw::TTimer deadline(nullptr);
+    deadline.SetInterval(8500);
+    deadline.SetOnTimer([&](fw::TObject*) { due = true; });
+    while (!due) fw::Application.HandleMessage();
     EXPECT_EQ(ts::WaitForWindow(0, nullptr, "Orvanta Live Update", 0), nullptr);
     EXPECT_FALSE(KeyExists());
     form->Free();

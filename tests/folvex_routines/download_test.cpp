@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "folvex/runtime/FolvexRoutines.h"
-#include "framework/application.h"
+#include "framework/ui/application.h"
 #include "tests/folvex_routines/scoped_env.h"
 #include "tests/support/httpserver.h"
 #include "tests/support/staging.h"

@@ -8,7 +8,7 @@
 
 #include "folvex/runtime/FolvexMessages.h"
 #include "folvex/runtime/FolvexRoutines.h"
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 #include "tests/folvex_routines/scoped_env.h"
 #include "tests/support/winauto.h"
 

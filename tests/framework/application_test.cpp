@@ -3,8 +3,8 @@
 // system's formats.
 #include <gtest/gtest.h>
 
-#include "framework/application.h"
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
+#include "framework/ui/application.h"
 #include "tests/support/winauto.h"
 
 using namespace fw;
@@ -109,7 +109,8 @@ void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++ticks; }
 TEST_F(ApplicationTest, ProcessMessagesRunsQueuedHandlers) {
     ticks = 0;
     UINT_PTR t = SetTimer(nullptr, 0, 1, CountTick);
-    Sleep(50);
+    // Until the timer's message is due (the queue signals it), at most 5 s.
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_TIMER), WAIT_OBJECT_0);
     Application.ProcessMessages();
     KillTimer(nullptr, t);
     EXPECT_GE(ticks, 1);

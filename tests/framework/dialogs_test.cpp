@@ -8,8 +8,8 @@
 #include <functional>
 #include <future>
 
-#include "framework/application.h"
-#include "framework/dialogs.h"
+#include "framework/ui/application.h"
+#include "framework/ui/dialogs.h"
 #include "tests/support/staging.h"
 #include "tests/support/winauto.h"
 

@@ -3,7 +3,12 @@
 // close actions, modal forms, timers, errors escaping handlers.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "tests/framework/testforms.h"
@@ -410,7 +415,116 @@ TEST(FormText, FaultsNameTheLine) {
     EXPECT_THROW(ReadResourceText("NoSuchForm"), EResNotFound);
 }
 
+// --- the class registry -------------------------------------------------------------
+
+TEST(ClassRegistry, TheLinkedLayersRegisterTheirStreamableClassesThemselves) {
+    // This program links the layers up to ui and registers none of these:
+    // their units do.  It links no OLE layer, so none of its classes is here.
+    for (const char* name : {"TLabel", "TButton", "TCheckBox", "TEdit", "TListBox", "TRadioGroup", "TPanel",
+                             "TMenuItem", "TTimer", "TForm", "TOpenDialog", "TSaveDialog"})
+        EXPECT_NE(GetClass(name), nullptr) << name;
+    for (const char* name : {"TOleContainer", "TWebBrowser", "TOleControl", "TCustomPanel"})
+        EXPECT_EQ(GetClass(name), nullptr) << name;
+}
+
+TEST(FormText, AnEditFieldIsReadAndWrittenBack) {
+    const std::string text =
+        "object Root: TForm\r\n"
+        "  object edPage: TEdit\r\n"
+        "    Left = 8\r\n"
+        "    Top = 4\r\n"
+        "    Width = 60\r\n"
+        "    Height = 21\r\n"
+        "    ReadOnly = True\r\n"
+        "    TabStop = False\r\n"
+        "  end\r\n"
+        "end\r\n";
+    std::string written;
+    for (int pass = 0; pass < 2; ++pass) {
+        std::unique_ptr<TForm, FreeComponent> root(new TForm(nullptr));
+        ReadComponentText(pass == 0 ? text : written, root.get());
+        auto* edit = dynamic_cast<TEdit*>(root->FindComponent("edPage"));
+        ASSERT_NE(edit, nullptr) << pass;
+        EXPECT_EQ(edit->Parent(), root.get());
+        EXPECT_TRUE(edit->ReadOnly());
+        EXPECT_FALSE(edit->TabStop());
+        EXPECT_EQ(edit->BoundsRect().right, 68);
+        written = WriteComponentText(root.get());
+        EXPECT_NE(written.find("  object edPage: TEdit\r\n    Left = 8\r\n"), std::string::npos) << written;
+        EXPECT_NE(written.find("    ReadOnly = True\r\n"), std::string::npos) << written;
+    }
+}
+
 // --- shown forms --------------------------------------------------------------------
+
+// A tab control of the test's own: it hears the WM_NOTIFY messages its
+// window sends through the framework's reflection, and may refuse a change
+// of tab by its answer.
+class TTabsProbe : public TWinControl {
+public:
+    explicit TTabsProbe(TComponent* owner) : TWinControl(owner) {
+        width_ = 200;
+        height_ = 60;
+    }
+    std::vector<UINT> codes;
+    bool refuse = false;
+
+protected:
+    void CreateParams(TCreateParams& p) override {
+        TWinControl::CreateParams(p);
+        p.WinClassName = WC_TABCONTROLA;
+        p.OwnClass = false;
+    }
+    void InitWnd() override {
+        TWinControl::InitWnd();
+        const char* tabs[] = {"One", "Two"};
+        for (int i = 0; i < 2; ++i) {
+            TCITEMA item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = const_cast<char*>(tabs[i]);
+            SendMessageA(handle_, TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    LRESULT Notify(const NMHDR& header) override {
+        codes.push_back(header.code);
+        return header.code == static_cast<UINT>(TCN_SELCHANGING) && refuse;
+    }
+};
+
+TEST_F(Forms, ANotificationReachesTheControlThatSentItAndItsAnswerCounts) {
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES};
+    InitCommonControlsEx(&icc);
+    std::unique_ptr<TForm, FreeComponent> f(new TForm(nullptr));
+    auto* panel = new TPanel(f.get());  // reflected by the parent, whatever control it is
+    panel->SetBounds(0, 0, 240, 100);
+    panel->SetParent(f.get());
+    auto* tabs = new TTabsProbe(f.get());
+    tabs->SetParent(panel);
+    f->Show();
+    HWND h = tabs->HandleValue();
+    ASSERT_NE(h, nullptr);
+    auto clickSecondTab = [&] {
+        RECT r{};
+        ASSERT_TRUE(SendMessageA(h, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r)));
+        LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(h, WM_LBUTTONUP, 0, at);
+    };
+    auto heard = [&](int code) {
+        return std::find(tabs->codes.begin(), tabs->codes.end(), static_cast<UINT>(code)) != tabs->codes.end();
+    };
+    tabs->refuse = true;
+    clickSecondTab();
+    EXPECT_TRUE(heard(TCN_SELCHANGING));
+    EXPECT_FALSE(heard(TCN_SELCHANGE));
+    EXPECT_EQ(SendMessageA(h, TCM_GETCURSEL, 0, 0), 0) << "the refusal was not the answer";
+    tabs->refuse = false;
+    tabs->codes.clear();
+    clickSecondTab();
+    EXPECT_TRUE(heard(TCN_SELCHANGING));
+    EXPECT_TRUE(heard(TCN_SELCHANGE));
+    EXPECT_EQ(SendMessageA(h, TCM_GETCURSEL, 0, 0), 1);
+}
 
 TEST_F(Forms, SizesAreOuterAndTheWindowIsCentredWithTheFontAndBorderIcons) {
     Make();

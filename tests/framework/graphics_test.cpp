@@ -2,8 +2,8 @@
 // a bitmap, saved as a bitmap file and read back.
 #include <gtest/gtest.h>
 
-#include "framework/forms.h"
-#include "framework/graphics.h"
+#include "framework/ui/forms.h"
+#include "framework/ui/graphics.h"
 #include "tests/support/staging.h"
 
 using namespace fw;

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/extctrls.h"
-#include "framework/formres.h"
-#include "framework/forms.h"
+#include "framework/formres/formres.h"
+#include "framework/ui/extctrls.h"
+#include "framework/ui/forms.h"
 
 class TTestForm : public fw::TForm {
     FW_CLASS(TTestForm)

@@ -1,8 +1,8 @@
 // A host program and a module that both load orvfw.dll: one framework.
 #include <gtest/gtest.h>
 
-#include "framework/forms.h"
-#include "framework/handles.h"
+#include "framework/base/handles.h"
+#include "framework/ui/forms.h"
 
 using namespace fw;
 

@@ -1,6 +1,6 @@
 // A module built on orvfw.dll, as a component package is: it reports what
 // it sees of the framework and raises the framework's errors.
-#include "framework/forms.h"
+#include "framework/ui/forms.h"
 
 namespace {
 class TModulePanel : public fw::TPanel {

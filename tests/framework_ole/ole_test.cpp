@@ -10,9 +10,9 @@
 #include <chrono>
 #include <thread>
 
-#include "framework/forms.h"
-#include "framework/olectnrs.h"
-#include "framework/olectrls.h"
+#include "framework/ole/olectnrs.h"
+#include "framework/ole/olectrls.h"
+#include "framework/ui/forms.h"
 #include "tests/framework_ole/testcontrol.h"
 #include "tests/support/httpserver.h"
 
@@ -87,6 +87,12 @@ class Automation : public ::testing::Test {
 protected:
     OleInit ole;
 };
+
+TEST(OleClasses, AProgramThatLinksTheOleLayerFindsItsStreamableClasses) {
+    EXPECT_EQ(GetClass("TOleContainer"), &TOleContainer::StaticClass());
+    EXPECT_EQ(GetClass("twebbrowser"), &TWebBrowser::StaticClass());
+    EXPECT_EQ(GetClass("TEdit"), &TEdit::StaticClass());  // and those of the layers below
+}
 
 TEST_F(Automation, CallsReachTheObjectReversedTypedAndPutsAreNamed) {
     auto rec = MakeCom<Recorder>();

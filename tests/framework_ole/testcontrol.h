@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/com.h"
+#include "framework/base/com.h"
 
 namespace tc {
 

@@ -3,7 +3,7 @@
 // and code 28, required values and code 29, the write test.
 #include <gtest/gtest.h>
 
-#include "framework/registry.h"
+#include "framework/base/registry.h"
 #include "tests/kxlib_config/raised.h"
 #include "tests/support/staging.h"
 #include "uninstall/kxlib/config.h"

@@ -9,8 +9,8 @@
 
 #include <thread>
 
-#include "framework/handles.h"
-#include "framework/registry.h"
+#include "framework/base/handles.h"
+#include "framework/base/registry.h"
 #include "tests/kxlib_config/raised.h"
 #include "tests/support/staging.h"
 #include "uninstall/kxlib/shell.h"

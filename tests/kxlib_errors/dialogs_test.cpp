@@ -2,7 +2,7 @@
 // the fatal stop, run in a child program whose box the test reads and answers.
 #include <gtest/gtest.h>
 
-#include "framework/application.h"
+#include "framework/ui/application.h"
 #include "tests/kxlib_errors/langstub.h"
 #include "tests/support/staging.h"
 #include "tests/support/winauto.h"

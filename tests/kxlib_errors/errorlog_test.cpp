@@ -5,8 +5,8 @@
 #include <optional>
 #include <thread>
 
-#include "framework/application.h"
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
+#include "framework/ui/application.h"
 #include "tests/support/staging.h"
 #include "uninstall/kxlib/errors.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "framework/application.h"
+#include "framework/ui/application.h"
 #include "tests/support/staging.h"
 #include "tests/support/winauto.h"
 #include "uninstall/kxlib/errors.h"

@@ -4,7 +4,7 @@
 
 #include <objbase.h>
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 #include "tests/kxlib_errors/langstub.h"
 #include "tests/support/staging.h"
 #include "tests/support/winauto.h"

@@ -7,8 +7,8 @@
 #include <vector>
 #include <regex>
 
-#include "framework/application.h"
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
+#include "framework/ui/application.h"
 #include "tests/kxlib_errors/langstub.h"
 #include "tests/support/staging.h"
 #include "tests/support/winauto.h"

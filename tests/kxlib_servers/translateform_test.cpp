@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "framework/formres.h"
-#include "framework/forms.h"
-#include "framework/stdctrls.h"
+#include "framework/formres/formres.h"
+#include "framework/ui/forms.h"
+#include "framework/ui/stdctrls.h"
 #include "tests/kxlib_servers/fixtures.h"
 #include "uninstall/kxlib/errors.h"
 #include "uninstall/kxlib/language.h"
@@ -93,10 +93,7 @@ const char kForm[] = R"(object TestForm: TForm
 end
 )";
 
-struct FreeComponent {
-    void operator()(fw::TComponent* c) const { c->Free(); }
-};
-using FormPtr = std::unique_ptr<fw::TForm, FreeComponent>;
+using FormPtr = std::unique_ptr<fw::TForm, fw::FreeComponent>;
 
 FormPtr ReadForm(const std::string& text) {
     FormPtr form(new fw::TForm(nullptr));

@@ -166,9 +166,9 @@ TEST_P(BlockedTree, RemoveTreeReportsNothingAndGoesOnAbove) {
 
 INSTANTIATE_TEST_SUITE_P(Orders, BlockedTree,
                          ::testing::Combine(::testing::ValuesIn(kOrders), ::testing::Bool()),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param).subBefore ? "SubFirst" : "SubLast") +
-                                    (std::get<1>(info.param) ? "LockedReadOnly" : "Locked");
+                         [](const auto& row) {
+                             return std::string(std::get<0>(row.param).subBefore ? "SubFirst" : "SubLast") +
+                                    (std::get<1>(row.param) ? "LockedReadOnly" : "Locked");
                          });
 
 TEST(RemoveTree, ALockedThumbsDbStaysSilentlyAndTheRestGoes) {

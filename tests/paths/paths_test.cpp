@@ -7,7 +7,7 @@
 #include <cctype>
 #include <string>
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 #include "tests/paths/unix_staging.h"
 #include "tests/support/staging.h"
 #include "uninstall/kxlib/errors.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/handles.h"
+#include "framework/base/handles.h"
 #include "tests/fixtures/readerdouble/readerdouble.h"
 #include "tests/support/readerdouble.h"
 #include "tests/support/staging.h"

@@ -1,6 +1,6 @@
 #include "tests/support/product.h"
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 
 namespace ts {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/handles.h"
+#include "framework/base/handles.h"
 
 namespace ts {
 

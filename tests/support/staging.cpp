@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 
 namespace ts {
 

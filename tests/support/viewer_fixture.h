@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "folvex/runtime/Folvex.h"
-#include "framework/forms.h"
+#include "framework/ui/forms.h"
 #include "tests/support/readerdouble.h"
 #include "tests/support/staging.h"
 

@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 
 namespace ts {
 

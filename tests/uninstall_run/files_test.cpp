@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 
 namespace rt {
 namespace {

@@ -15,8 +15,8 @@
 #include <functional>
 #include <map>
 
-#include "framework/handles.h"
-#include "framework/sysutils.h"
+#include "framework/base/handles.h"
+#include "framework/base/sysutils.h"
 #include "uninstall/kxlib/paths.h"
 
 namespace rt {
@@ -291,7 +291,7 @@ TEST_P(HostileRow, LeavesWhatIsNotTheProductsAlone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, HostileRow, ::testing::Range<std::size_t>(0, std::size(kRows)),
-                         [](const auto& info) { return std::string(kRows[info.param].name); });
+                         [](const auto& row) { return std::string(kRows[row.param].name); });
 
 // The switches in the order deployment tools write them: before the entry.
 TEST_F(HostileTest, SwitchesBeforeTheEntryRunQuietly) {

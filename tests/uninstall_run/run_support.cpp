@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 
 namespace rt {
 

@@ -4,7 +4,7 @@
 // that the desktop and the registered shell folders never go.
 #include "tests/uninstall_run/run_fixture.h"
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 
 namespace rt {
 namespace {

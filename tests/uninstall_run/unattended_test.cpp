@@ -9,7 +9,7 @@
 
 #include <sddl.h>
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 
 namespace rt {
 namespace {

@@ -175,7 +175,7 @@ TEST_P(LanguageName, ThatLeavesTheLangFolderIsRefused) {
 INSTANTIATE_TEST_SUITE_P(Names, LanguageName,
                          ::testing::Values("..\\Lang\\fr", "fr\\..\\fr", "..\\Bin", "..", "fr/", "..\\..\\Other",
                                            "fr\\..\\..\\Bin"),
-                         [](const auto& info) { return "Case" + std::to_string(info.index); });
+                         [](const auto& row) { return "Case" + std::to_string(row.index); });
 
 // The same staging with a plain name does translate: the refusals above are
 // not an accident of the staging.

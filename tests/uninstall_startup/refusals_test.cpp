@@ -285,6 +285,6 @@ TEST_P(ValueType, DwordValueEndsTheProgramWithoutTheWindow) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ValueType, ::testing::Values("DisplayName", "Path", "ConfigKey", "Unregister"),
-                         [](const auto& info) { return std::string(info.param); });
+                         [](const auto& row) { return std::string(row.param); });
 
 }  // namespace

@@ -3,7 +3,7 @@
 // cancels or closes it.
 #include <gtest/gtest.h>
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 #include "tests/uninstall_startup/e2e.h"
 
 namespace {

@@ -89,7 +89,7 @@ TEST_P(TraceValue, AnythingButExactlyOneLeavesTheTraceOff) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, TraceValue, ::testing::Values("1 ", " 1", "01", "11", "true", "0", ""),
-                         [](const auto& info) { return "Case" + std::to_string(info.index); });
+                         [](const auto& row) { return "Case" + std::to_string(row.index); });
 
 TEST_F(Tracing, DwordTraceValueEndsTheProgramWithoutTheWindow) {
     StageInstallation();

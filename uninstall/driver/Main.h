@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/forms.h"
-#include "framework/stdctrls.h"
-#include "framework/extctrls.h"
+#include "framework/ui/extctrls.h"
+#include "framework/ui/forms.h"
+#include "framework/ui/stdctrls.h"
 #include "uninstall/driver/removal.h"
 #include "uninstall/driver/startup.h"
 

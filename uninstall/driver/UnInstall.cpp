@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/application.h"
-#include "framework/forms.h"
+#include "framework/ui/application.h"
+#include "framework/ui/forms.h"
 #include "uninstall/driver/Main.h"
 #include "uninstall/driver/selfremoval.h"
 #include "uninstall/driver/unattended.h"

@@ -4,8 +4,8 @@
 #include <set>
 #include <vector>
 
-#include "framework/handles.h"
-#include "framework/registry.h"
+#include "framework/base/handles.h"
+#include "framework/base/registry.h"
 #include "uninstall/driver/safety.h"
 #include "uninstall/kxlib/errors.h"
 #include "uninstall/kxlib/files.h"

@@ -8,8 +8,8 @@
 #include <initializer_list>
 #include <memory>
 
-#include "framework/handles.h"
-#include "framework/sysutils.h"
+#include "framework/base/handles.h"
+#include "framework/base/sysutils.h"
 #include "uninstall/kxlib/paths.h"
 
 namespace uninst {

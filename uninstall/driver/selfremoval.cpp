@@ -8,8 +8,8 @@
 #include <cstring>
 #include <cstdint>
 
-#include "framework/handles.h"
-#include "framework/sysutils.h"
+#include "framework/base/handles.h"
+#include "framework/base/sysutils.h"
 #include "uninstall/driver/safety.h"
 #include "uninstall/kxlib/paths.h"
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "framework/forms.h"
-#include "framework/registry.h"
+#include "framework/base/registry.h"
+#include "framework/ui/forms.h"
 #include "uninstall/driver/safety.h"
 #include "uninstall/kxlib/config.h"
 #include "uninstall/kxlib/errors.h"

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 #include "uninstall/kxlib/errors.h"
 #include "uninstall/kxlib/paths.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "framework/registry.h"
+#include "framework/base/registry.h"
 
 namespace kx {
 

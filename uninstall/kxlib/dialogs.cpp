@@ -2,7 +2,7 @@
 // the fatal stop RaiseFatal.
 #include <windows.h>
 
-#include "framework/application.h"
+#include "framework/ui/application.h"
 #include "uninstall/kxlib/errors.h"
 #include "uninstall/kxlib/library.h"
 #include "uninstall/kxlib/trace.h"

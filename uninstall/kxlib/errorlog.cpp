@@ -1,8 +1,8 @@
 // The error log: RaiseLogged, LogError, WriteErrorLog.
 #include <windows.h>
 
-#include "framework/application.h"
-#include "framework/handles.h"
+#include "framework/base/handles.h"
+#include "framework/ui/application.h"
 #include "uninstall/kxlib/errors.h"
 
 namespace kx {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 #include "uninstall/kxlib/langstr.h"
 
 namespace kx {

@@ -5,8 +5,8 @@
 
 #include <cwchar>
 
-#include "framework/handles.h"
-#include "framework/sysutils.h"
+#include "framework/base/handles.h"
+#include "framework/base/sysutils.h"
 #include "uninstall/kxlib/errors.h"
 #include "uninstall/kxlib/paths.h"
 

@@ -1,6 +1,6 @@
 #include "uninstall/kxlib/language.h"
 
-#include "framework/handles.h"
+#include "framework/base/handles.h"
 #include "uninstall/kxlib/errors.h"
 #include "uninstall/kxlib/servers.h"
 

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "framework/application.h"
-#include "framework/handles.h"
+#include "framework/base/handles.h"
+#include "framework/ui/application.h"
 #include "uninstall/kxlib/config.h"
 #include "uninstall/kxlib/errors.h"
 #include "uninstall/kxlib/paths.h"

@@ -8,9 +8,9 @@
 #include <cwctype>
 #include <vector>
 
-#include "framework/application.h"
-#include "framework/handles.h"
-#include "framework/sysutils.h"
+#include "framework/base/handles.h"
+#include "framework/base/sysutils.h"
+#include "framework/ui/application.h"
 #include "uninstall/kxlib/errors.h"
 
 namespace kx {

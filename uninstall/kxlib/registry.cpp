@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "framework/registry.h"
-#include "framework/sysutils.h"
+#include "framework/base/registry.h"
+#include "framework/base/sysutils.h"
 #include "uninstall/kxlib/errors.h"
 
 namespace kx {

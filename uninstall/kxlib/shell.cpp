@@ -7,9 +7,9 @@
 
 #include <vector>
 
-#include "framework/handles.h"
-#include "framework/registry.h"
-#include "framework/sysutils.h"
+#include "framework/base/handles.h"
+#include "framework/base/registry.h"
+#include "framework/base/sysutils.h"
 #include "uninstall/kxlib/config.h"
 #include "uninstall/kxlib/paths.h"
 

@@ -1,6 +1,6 @@
 #include "uninstall/kxlib/text.h"
 
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
 #include "uninstall/kxlib/errors.h"
 
 namespace kx {

@@ -5,8 +5,8 @@
 #include <charconv>
 #include <cstdint>
 
-#include "framework/stdctrls.h"
-#include "framework/sysutils.h"
+#include "framework/base/sysutils.h"
+#include "framework/ui/stdctrls.h"
 #include "uninstall/kxlib/errors.h"
 
 namespace kx {

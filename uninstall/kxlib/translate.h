@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/classes.h"
-#include "framework/forms.h"
+#include "framework/base/classes.h"
+#include "framework/ui/forms.h"
 
 namespace kx {
 
